@@ -1,0 +1,90 @@
+/*
+ * qvrdll32.h: the exported interface of qvrdll32.dll for installer authors.
+ *
+ * Every function uses the standard Windows calling convention and is
+ * exported under its decorated name: a leading underscore, the name, an at
+ * sign and the number of argument bytes (_InfInit@4). Strings are
+ * NUL-terminated ANSI text. The library is not reentrant: call it from one
+ * thread, one function at a time.
+ *
+ * Results: 1 (or a count, index, handle, pointer) on success, 0 or NULL on
+ * failure, -1 for a missing index, row or handle, 1000 from the file and tree
+ * operations when work was put off to the next restart; the registry
+ * functions return the platform's error code (0 = success). The reason for a
+ * failure is left in GetLastError().
+ */
+#ifndef QVRDLL32_H
+#define QVRDLL32_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifndef QVRAPI
+#define QVRAPI WINAPI
+#endif
+
+/* Opaque records that SaveFunctions/RestoreFunctions pass around. */
+typedef struct ScriptContext ScriptContext;
+typedef struct FileService FileService;
+
+/* WM_COMMAND wParam values the library sends to the installer's main window
+ * (set with QVRSetHInstbin). */
+#define QVR_SELECTED_SIZE_COMMAND 509 /* lParam: DWORD[2] reply block to fill */
+#define QVR_DRIVE_VETO_COMMAND 507    /* the window writes 8 to veto the drive */
+
+/* Result of the file and tree operations when work waits for the restart. */
+#define QVR_DEFERRED_TO_RESTART 1000
+
+/* ---- Library frame ---------------------------------------------------- */
+
+/* Remembers the installer's main window. */
+void QVRAPI QVRSetHInstbin(HWND window);
+/* Asks the installer window (WM_COMMAND 509) for the selected size: returns
+ * the first word of its reply and stores the second through `second` when it
+ * is not NULL. */
+DWORD QVRAPI QVRGetSelectedSize(DWORD* second);
+/* Stores the current script context and file service through the pointers. */
+void QVRAPI SaveFunctions(ScriptContext** context, FileService** service);
+/* Deletes the current context record and service and makes the given pair
+ * current (images of the deleted record are not released). */
+void QVRAPI RestoreFunctions(ScriptContext* context, FileService* service);
+/* EnumWindows callback: stops at the first window with an instance handle
+ * and stores that handle in the cell at `found`. Exported under its C++
+ * decorated name ?TaskEnumProc@@YGHPAUHWND__@@J@Z. */
+BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found);
+
+/* ---- File I/O --------------------------------------------------------- */
+
+/* OpenFile(path, info, style): the HFILE, or -1 (HFILE_ERROR). */
+HFILE QVRAPI QVROpenFile(LPCSTR path, OFSTRUCT* info, UINT style);
+/* Reads a whole file into a locked movable global block that the caller
+ * owns. An empty file reads as one zero byte. Returns the locked pointer and
+ * fills *block and *size; NULL (and *block = 0) on failure. */
+void* QVRAPI QVRLoadFile(LPCSTR path, HGLOBAL* block, DWORD* size);
+/* Reads `length` bytes at `offset` into `buffer` (or, when it is NULL, into a
+ * new locked global block that the caller owns). The range must end before
+ * the file's last byte. Returns the buffer or NULL. */
+BYTE* QVRAPI QVRLoadFilePartial(LPCSTR path, BYTE* buffer, DWORD offset, DWORD length);
+/* Writes `length` bytes to the file opened with OpenFile style `style`
+ * (OF_READWRITE alone appends). 1 on success, 0 on failure. */
+int QVRAPI QVRPutFile(LPCSTR path, const void* data, DWORD length, UINT style);
+/* Overwrites `length` bytes at `offset` in an existing file. 1 or 0. */
+int QVRAPI QVRUpdateFile(LPCSTR path, const void* data, LONG offset, DWORD length);
+
+/* ---- Script loading and parsing --------------------------------------- */
+
+/* Loads and parses the installation script; starts a new script context.
+ * 1 when the image was built, 0 otherwise. */
+int QVRAPI InfInit(LPCSTR path);
+/* Adds the image of the disks.inf sections whose names begin with
+ * `sectionPrefix` to the current context. 1 or 0. */
+int QVRAPI InfInitDiskInf(LPCSTR path, LPCSTR sectionPrefix);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QVRDLL32_H */

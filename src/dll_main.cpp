@@ -1,0 +1,10 @@
+// dll_main.cpp: the DLL's entry point. The reason code is not examined: the
+// first call initialises, every later one does nothing.
+#include "frame/module_state.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    (void)reason;
+    (void)reserved;
+    qvr::EntryPoint(instance);
+    return TRUE;
+}

@@ -1,0 +1,3 @@
+target_sources(qvr_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/file_io.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/file_io_exports.cpp)

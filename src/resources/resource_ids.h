@@ -1,0 +1,15 @@
+// resources/resource_ids.h: ids of the library's string table.
+#pragma once
+
+#define IDS_RUNONCE_VALUE_NAME 80
+#define IDS_SHELL_KDOS 604
+#define IDS_SHELL_ZDOS 605
+#define IDS_PATH_VARIABLE 1291
+#define IDS_PATH_KEYWORD 1292
+#define IDS_SET_KEYWORD 1293
+#define IDS_PATH_ASSIGNMENT 1294
+#define IDS_RELATIVE_TARGET_ERROR 1600
+#define IDS_GET_TARGET_CAPTION 1601
+#define IDS_SCRIPT_TOO_BIG 1602
+#define IDS_SCRIPT_ERROR_CAPTION 1603
+#define IDS_DISKINF_TOO_BIG 1604

@@ -1,0 +1,5 @@
+target_sources(qvr_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/tokenizer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/script_image.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/script_load.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/script_exports.cpp)

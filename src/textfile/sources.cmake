@@ -1,0 +1,1 @@
+# textfile sources

@@ -1,0 +1,54 @@
+// support/message_boxes.cpp
+#include "support/message_boxes.h"
+
+#include <windows.h>
+
+#include <mutex>
+
+namespace qvrtest {
+
+namespace {
+std::mutex boxesLock;
+std::vector<CapturedBox> boxes;
+
+DWORD WINAPI WatchBoxes(LPVOID) {
+    for (;;) {
+        HWND box = FindWindowA("#32770", nullptr);
+        if (box != nullptr) {
+            char caption[512] = {};
+            char text[1024] = {};
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            {
+                std::lock_guard<std::mutex> hold(boxesLock);
+                boxes.push_back({caption, text});
+            }
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            // Wait until that box is gone before looking again.
+            for (int i = 0; i < 200 && IsWindow(box); ++i)
+                Sleep(10);
+        }
+        Sleep(20);
+    }
+}
+} // namespace
+
+void StartMessageBoxWatcher() {
+    HANDLE thread = CreateThread(nullptr, 0, WatchBoxes, nullptr, 0, nullptr);
+    if (thread != nullptr)
+        CloseHandle(thread);
+}
+
+std::vector<CapturedBox> TakeMessageBoxes() {
+    std::lock_guard<std::mutex> hold(boxesLock);
+    std::vector<CapturedBox> taken;
+    taken.swap(boxes);
+    return taken;
+}
+
+void QvrTest::TearDown() {
+    for (const CapturedBox& box : TakeMessageBoxes())
+        ADD_FAILURE() << "unexpected message box \"" << box.caption << "\": " << box.text;
+}
+
+} // namespace qvrtest

@@ -1,0 +1,191 @@
+// util/counted_string_test.cpp
+#include "util/counted_string.h"
+#include "util/global_memory.h"
+#include "support/message_boxes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class CountedStringTest : public qvrtest::QvrTest {};
+
+TEST_F(CountedStringTest, NullString) {
+    CountedString s(0);
+    EXPECT_EQ(s.GetCapacity(), 0);
+    EXPECT_EQ(s.GetLength(), 0);
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_EQ(s.GetString(), nullptr);
+    EXPECT_EQ(s.GetAt(0), '\0');
+    s.Clear();
+    s.MakeLower();
+    s.MakeUpperAscii();
+    s.AnsiToOem();
+    s.SetAt(0, 'x');
+    EXPECT_EQ(s.GetString(), nullptr);
+    // Copies of the null string are null strings.
+    CountedString copy(s);
+    EXPECT_EQ(copy.GetCapacity(), 0);
+    EXPECT_EQ(copy.GetString(), nullptr);
+    // Indexing it never reaches outside memory.
+    s[5] = 'q';
+    EXPECT_EQ(s.GetString(), nullptr);
+}
+
+TEST_F(CountedStringTest, DefaultAndExplicitCapacityAreZeroFilled) {
+    CountedString s;
+    EXPECT_EQ(s.GetCapacity(), 265);
+    EXPECT_EQ(GlobalSize(GlobalHandle(s.GetString())), 265u);
+    for (int i = 0; i < 265; ++i)
+        ASSERT_EQ(s.GetAt(i), '\0') << i;
+    CountedString t(512);
+    EXPECT_EQ(t.GetCapacity(), 512);
+    EXPECT_TRUE(t.IsEmpty());
+}
+
+TEST_F(CountedStringTest, AssignTextGrowsOnlyWhenNeeded) {
+    struct Row {
+        int capacity;
+        int textLength;
+        int expectedCapacity;
+    } rows[] = {{265, 3, 265}, {265, 300, 301}, {3, 3, 4}, {4, 3, 4}, {0, 5, 6}, {10, 0, 10}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.capacity * 1000 + row.textLength);
+        CountedString s(row.capacity);
+        std::string text(static_cast<size_t>(row.textLength), 'a');
+        s = text.c_str();
+        EXPECT_EQ(s.GetCapacity(), row.expectedCapacity);
+        EXPECT_EQ(std::string(s.GetString()), text);
+    }
+    CountedString s;
+    s = std::string(300, 'b').c_str();
+    s = "abc";
+    EXPECT_EQ(s.GetCapacity(), 301);
+    EXPECT_STREQ(s.GetString(), "abc");
+    // Null text empties the buffer, capacity kept.
+    s = static_cast<const char*>(nullptr);
+    EXPECT_EQ(s.GetCapacity(), 301);
+    EXPECT_TRUE(s.IsEmpty());
+    for (int i = 0; i < 301; ++i)
+        ASSERT_EQ(s.GetAt(i), '\0');
+}
+
+TEST_F(CountedStringTest, AssignCharacter) {
+    CountedString s;
+    s = "hello";
+    s = 'x';
+    EXPECT_STREQ(s.GetString(), "x");
+    EXPECT_EQ(s.GetAt(1), '\0');
+    CountedString n(0);
+    n = 'y';
+    EXPECT_EQ(n.GetCapacity(), 265);
+    EXPECT_STREQ(n.GetString(), "y");
+    n = '\0';
+    EXPECT_TRUE(n.IsEmpty());
+}
+
+TEST_F(CountedStringTest, CopyAndAssignKeepCapacityRules) {
+    CountedString big(512);
+    big = "ab";
+    CountedString copy(big);
+    EXPECT_EQ(copy.GetCapacity(), 512);
+    EXPECT_STREQ(copy.GetString(), "ab");
+    EXPECT_NE(copy.GetString(), big.GetString());
+
+    CountedString small(10);
+    small = "xyz";
+    CountedString normal;
+    normal = small; // capacity 10 into 265: keeps 265
+    EXPECT_EQ(normal.GetCapacity(), 265);
+    EXPECT_STREQ(normal.GetString(), "xyz");
+    small = normal; // 265 into 10: grows to 265
+    EXPECT_EQ(small.GetCapacity(), 265);
+    EXPECT_STREQ(small.GetString(), "xyz");
+
+    // From a string without buffer: the text stays as it was.
+    CountedString null(0);
+    normal = null;
+    EXPECT_STREQ(normal.GetString(), "xyz");
+    normal = normal;
+    EXPECT_STREQ(normal.GetString(), "xyz");
+}
+
+TEST_F(CountedStringTest, IndexingStaysInsideTheBuffer) {
+    CountedString s;
+    s = "abc";
+    s.SetAt(1, '\0');
+    EXPECT_STREQ(s.GetString(), "a");
+    s = "abc";
+    s.SetAt(5, 'x');
+    EXPECT_STREQ(s.GetString(), "abc");
+    s.SetAt(-1, 'x');
+    s.SetAt(265, 'x');
+    EXPECT_EQ(s.GetAt(265), '\0');
+    EXPECT_EQ(s.GetAt(-1), '\0');
+
+    EXPECT_EQ(&s[1000], s.GetBuffer() + 264);
+    EXPECT_EQ(&s[2], s.GetBuffer() + 2);
+    EXPECT_EQ(&s[static_cast<WORD>(2)], s.GetBuffer() + 2);
+    EXPECT_EQ(&s[static_cast<WORD>(400)], s.GetBuffer() + 264);
+    EXPECT_EQ(&s[-3], s.GetBuffer() + 264);
+    EXPECT_EQ(s + 3, s.GetBuffer() + 3);
+    EXPECT_EQ(3 + s, s.GetBuffer() + 3);
+    EXPECT_EQ(s + 265, s.GetBuffer() + 264);
+}
+
+TEST_F(CountedStringTest, ClearReleaseAndSetCapacity) {
+    CountedString s;
+    s = "text";
+    char* before = s.GetBuffer();
+    s.Clear();
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_EQ(s.GetBuffer(), before); // no new buffer
+    s = "text";
+    EXPECT_TRUE(s.SetCapacity(20));
+    EXPECT_EQ(s.GetCapacity(), 20);
+    EXPECT_TRUE(s.IsEmpty());
+    EXPECT_TRUE(s.SetCapacity(0));
+    EXPECT_EQ(s.GetString(), nullptr);
+    s = "again";
+    s.Release();
+    EXPECT_EQ(s.GetCapacity(), 0);
+    EXPECT_EQ(s.GetString(), nullptr);
+}
+
+TEST_F(CountedStringTest, CaseAndCharacterSet) {
+    // 0xC9 is E-acute in code page 1252.
+    ASSERT_EQ(GetACP(), 1252u) << "test written for the Western ANSI code page";
+    CountedString s;
+    s = "\xC9" "BC";
+    s.MakeLowerAscii();
+    EXPECT_STREQ(s.GetString(), "\xC9" "bc");
+    s = "\xC9" "BC";
+    s.MakeLower();
+    EXPECT_STREQ(s.GetString(), "\xE9" "bc");
+    s.MakeUpper();
+    EXPECT_STREQ(s.GetString(), "\xC9" "BC");
+    s = "\xE9" "bc";
+    s.MakeUpperAscii();
+    EXPECT_STREQ(s.GetString(), "\xE9" "BC");
+
+    s = "caf\xE9";
+    s.AnsiToOem();
+    EXPECT_EQ(static_cast<unsigned char>(s.GetAt(3)), 0x82u);
+    s.OemToAnsi();
+    EXPECT_STREQ(s.GetString(), "caf\xE9");
+}
+
+TEST_F(CountedStringTest, OutOfMemoryEndsTheProcess) {
+    // In a child process of this program (gtest death test, threadsafe style
+    // re-runs the program): the abort exits with code 3.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            qvr::SetGlobalAllocFailAfter(0);
+            CountedString s(100);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
+} // namespace
