@@ -1,0 +1,2 @@
+qvr_add_test(script_load_test SOURCES script/tokenizer_test.cpp script/script_load_test.cpp
+             VERSIONS win31)

@@ -1,0 +1,1 @@
+qvr_add_test(counted_string_test SOURCES util/counted_string_test.cpp)
