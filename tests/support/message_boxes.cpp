@@ -11,10 +11,28 @@ namespace {
 std::mutex boxesLock;
 std::vector<CapturedBox> boxes;
 
+// Finds a message box of this process: test programs run side by side on
+// one Wine desktop, so FindWindowA alone could take another program's box.
+BOOL CALLBACK FindOwnBox(HWND window, LPARAM found) {
+    char className[16] = {};
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !GetClassNameA(window, className, sizeof className) ||
+        lstrcmpA(className, "#32770") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 DWORD WINAPI WatchBoxes(LPVOID) {
     for (;;) {
-        HWND box = FindWindowA("#32770", nullptr);
+        HWND box = nullptr;
+        EnumWindows(FindOwnBox, reinterpret_cast<LPARAM>(&box));
         if (box != nullptr) {
+            // The box may still be building: wait until its text is there.
+            for (int i = 0; i < 100 && GetDlgItem(box, 0xFFFF) == nullptr; ++i)
+                Sleep(10);
+            Sleep(20);
             char caption[512] = {};
             char text[1024] = {};
             GetWindowTextA(box, caption, sizeof caption);

@@ -2,7 +2,8 @@
 // program, that finds every message box (dialog class "#32770"), records its
 // caption and text and presses OK, so that a call showing a box returns
 // instead of hanging. Tests take the recorded boxes and check them; the
-// QvrTest fixture fails a test that leaves boxes nobody expected.
+// QvrTest fixture fails a test that leaves boxes nobody expected. Only boxes
+// of this process count.
 #pragma once
 
 #include <gtest/gtest.h>
