@@ -83,6 +83,52 @@ int QVRAPI InfInit(LPCSTR path);
  * `sectionPrefix` to the current context. 1 or 0. */
 int QVRAPI InfInitDiskInf(LPCSTR path, LPCSTR sectionPrefix);
 
+/* ---- Script queries ---------------------------------------------------- */
+/* A line is named by the address of its first byte in a parsed image; a
+ * section by the address of the first line after its header. Addresses stay
+ * valid until the image is released. Output buffers have no size: a buffer
+ * as long as the image's longest line is always enough. Without a current
+ * script context (before InfInit, after InfClose) the functions that use the
+ * script image answer NULL, 0 or -1. */
+
+/* Finds section `name` (ASCII case ignored) in `image` (NULL: the script):
+ * the address of its first line, or NULL (also for a section without lines). */
+char* QVRAPI InfFindSection(char* image, LPCSTR name);
+/* Copies the value of `key` in `section` of `image` (NULL: the script) into
+ * `value`: 1, or 0 and an empty string. */
+int QVRAPI InfGetProfileString(char* image, LPCSTR section, LPCSTR key, char* value);
+/* Copies field `field` of `line` into `text` (0: the key, 1...: the values),
+ * unquoted and trimmed: 1, or 0 and an empty string when the line has no such
+ * field. A NULL `line` or `text` writes nothing and gives 1. */
+int QVRAPI InfParseField(char* line, WORD field, char* text);
+/* The next line of the same section, or NULL. */
+char* QVRAPI InfNextLine(char* line);
+/* The start of the line that holds `line` (pass the address of the previous
+ * line's last byte, line - 2, to step back a line), or NULL when that is a
+ * section header or `line` lies in neither current image. */
+char* QVRAPI InfPrevLine(char* line);
+/* Number of lines from `line` to the end of its section, `line` included. */
+int QVRAPI InfLineCount(char* line);
+/* Copies the value named "section.key" (split at the last dot) from the
+ * script into `value`: 1, or 0 and an empty string. `spec` is unchanged
+ * afterwards unless `value` is the same buffer, which then holds the value. */
+int QVRAPI InfLookup(char* spec, char* value);
+/* The address of the text after the last dot of `spec` (a dot in the first
+ * position does not count), or `spec` itself. */
+char* QVRAPI InfGetNamedSection(char* spec);
+/* Row (from 0) of the first line of script section `section` whose field
+ * `field` equals `match` ignoring case, or -1. Names and fields are compared
+ * up to 511 characters. */
+SHORT QVRAPI InfSearchRow(LPCSTR section, WORD field, LPCSTR match);
+/* The parsed script image, or NULL. */
+char* QVRAPI InfGetScriptPtr(void);
+/* The parsed disks.inf image, or NULL. */
+char* QVRAPI InfGetDiskInfPtr(void);
+/* Releases both images and the current script context. */
+void QVRAPI InfClose(void);
+/* Releases the disks.inf image; the script image stays. */
+void QVRAPI InfCloseDiskInf(void);
+
 #ifdef __cplusplus
 }
 #endif
