@@ -23,7 +23,7 @@ extern "C" char* WINAPI InfFindSection(char* image, LPCSTR name) noexcept {
 // Reads the value of `key` in `section` of `image` (null: the script).
 extern "C" int WINAPI InfGetProfileString(char* image, LPCSTR section, LPCSTR key,
                                           char* value) noexcept {
-    return GetProfileString(ImageOrScript(image), section, key, value);
+    return GetProfileValue(ImageOrScript(image), section, key, value);
 }
 
 // Copies field `field` of a line (0: the key) into `text`.

@@ -191,6 +191,8 @@ char* BuildDiskInfImage(LPCSTR path, LPCSTR sectionPrefix) {
     return image;
 }
 
-void ReleaseImage(char* image) { FreeGlobalLocked(image); }
+void ReleaseImage(char* image) {
+    FreeGlobalLocked(image);
+}
 
 } // namespace qvr

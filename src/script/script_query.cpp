@@ -242,7 +242,7 @@ int GetKeyValue(const char* section, const char* key, char* value) {
     return 1;
 }
 
-int GetProfileString(const char* image, const char* section, const char* key, char* value) {
+int GetProfileValue(const char* image, const char* section, const char* key, char* value) {
     if (value == nullptr)
         return 0;
     DWORD offset = FindSectionOffset(image, section);

@@ -51,7 +51,7 @@ constexpr size_t kUnboundedText = static_cast<size_t>(-1);
 int GetKeyValue(const char* section, const char* key, char* value);
 
 // Value of `key` in `section` of `image`: 1, or 0 and an empty `value`.
-int GetProfileString(const char* image, const char* section, const char* key, char* value);
+int GetProfileValue(const char* image, const char* section, const char* key, char* value);
 
 // Value of "section.key" (split at the last dot) in `image`. `spec` is
 // written at that dot and restored before the return, unless `value` is the

@@ -33,7 +33,9 @@ struct Machine {
     }
 };
 
-bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(unsigned char c) {
+    return c == ' ' || c == '\t';
+}
 
 void OnNormal(Machine& m, unsigned char c) {
     switch (c) {
