@@ -191,8 +191,6 @@ char* BuildDiskInfImage(LPCSTR path, LPCSTR sectionPrefix) {
     return image;
 }
 
-void ReleaseImage(char* image) {
-    FreeGlobalLocked(image);
-}
+void ReleaseImage(char* image) { FreeGlobalLocked(image); }
 
 } // namespace qvr

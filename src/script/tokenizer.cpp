@@ -33,9 +33,7 @@ struct Machine {
     }
 };
 
-bool IsBlank(unsigned char c) {
-    return c == ' ' || c == '\t';
-}
+bool IsBlank(unsigned char c) { return c == ' ' || c == '\t'; }
 
 void OnNormal(Machine& m, unsigned char c) {
     switch (c) {

@@ -53,12 +53,14 @@ INSTANTIATE_TEST_SUITE_P(
             "[Setup]\nTitle = \"My App\"   ; shown in the caption\n\n; files to copy\n"
             "[Files]\n  a.exe, \"b c.exe\"\n",
             kExampleImage},
-        Row{"EmptySectionKeepsHeader", "[A]\nx=1\n[B]\n", BYTES("[A]\0x=1\0\0[B]\0\0\0\x1A\0")},
+        Row{"EmptySectionKeepsHeader", "[A]\nx=1\n[B]\n",
+            BYTES("[A]\0x=1\0\0[B]\0\0\0\x1A\0")},
         Row{"NoFinalLineEnd", "key=1", BYTES("key=1\0\0\x1A\0")},
         Row{"OnlyComments", "; one\r\n   \r\n\t; two\r\n", BYTES("\0\0\x1A\0")},
         Row{"EmptyFileReadAsOneZeroByte", std::string(1, '\0'), BYTES("\0\0\0\x1A\0")},
         Row{"QuotedSemicolonAndBlank", "Key=\"a; b\"\n", BYTES("Key=\"a; b\"\0\0\0\x1A\0")},
-        Row{"UnclosedQuoteEndsWithLine", "Key=\"a\nNext=1\n", BYTES("Key=\"a\0Next=1\0\0\0\x1A\0")},
+        Row{"UnclosedQuoteEndsWithLine", "Key=\"a\nNext=1\n",
+            BYTES("Key=\"a\0Next=1\0\0\0\x1A\0")},
         Row{"TabInQuotesKeptCrDropped", "a=\"x\ty\rz\"\n", BYTES("a=\"x\tyz\"\0\0\0\x1A\0")},
         Row{"CommentIgnoresQuotesAndSemicolons", "a=1 ; \"x; y\n b=2\n",
             BYTES("a=1\0b=2\0\0\0\x1A\0")},
@@ -76,9 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class TokenizerSizeTest : public QvrTest {};
 
-TEST_F(TokenizerSizeTest, ExampleIsFiftyTwoBytes) {
-    EXPECT_EQ(kExampleImage.size(), 52u);
-}
+TEST_F(TokenizerSizeTest, ExampleIsFiftyTwoBytes) { EXPECT_EQ(kExampleImage.size(), 52u); }
 
 TEST_F(TokenizerSizeTest, OneBytePastSixtyFourKWarns) {
     // A line of n content bytes and no line end gives an image of n + 4.
