@@ -476,24 +476,4 @@ TEST_F(ScriptQueryTest, SearchRowResultIsSixteenBits) {
     EXPECT_EQ(qvr::SearchRow(image.data(), "R", 1, "o"), 0);
 }
 
-// ---- On a built image -----------------------------------------------------
-
-TEST_F(ScriptQueryTest, QueriesOnABuiltImage) {
-    const std::string text = "; head\r\n[Setup]\r\n Title = \"My App\"  ; caption\r\n"
-                             "Dir = C:\\APP\r\n[Files]\r\na.exe, \"b c.exe\"\r\nd.exe\r\n";
-    char* image = qvr::BuildImageFromText(reinterpret_cast<const unsigned char*>(text.data()),
-                                          text.size(), 1602);
-    ASSERT_NE(image, nullptr);
-    char value[64];
-    EXPECT_EQ(qvr::GetProfileValue(image, "Setup", "dir", value), 1);
-    EXPECT_STREQ(value, "C:\\APP");
-    char* files = qvr::FindSection(image, "Files");
-    ASSERT_NE(files, nullptr);
-    EXPECT_EQ(qvr::LineCount(files), 2);
-    EXPECT_EQ(qvr::ParseField(qvr::NextLine(files), 1, value, sizeof value), 1);
-    EXPECT_STREQ(value, "d.exe");
-    EXPECT_EQ(qvr::SearchRow(image, "Files", 2, "B C.EXE"), 0);
-    qvr::ReleaseImage(image);
-}
-
 } // namespace

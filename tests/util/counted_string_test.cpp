@@ -2,6 +2,7 @@
 #include "util/counted_string.h"
 #include "util/global_memory.h"
 #include "support/message_boxes.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +175,44 @@ TEST_F(CountedStringTest, CaseAndCharacterSet) {
     EXPECT_EQ(static_cast<unsigned char>(s.GetAt(3)), 0x82u);
     s.OemToAnsi();
     EXPECT_STREQ(s.GetString(), "caf\xE9");
+}
+
+TEST_F(CountedStringTest, WordIndexComparesWithTheLowWordOfTheCapacity) {
+    // Capacity 0x1000A: its low word is 10, so a 16-bit index of 10 or more
+    // refers to the last byte although the buffer is larger.
+    CountedString s(0x1000A);
+    EXPECT_EQ(&s[static_cast<WORD>(9)], s.GetBuffer() + 9);
+    EXPECT_EQ(&s[static_cast<WORD>(10)], s.GetBuffer() + 0x10009);
+    EXPECT_EQ(&s[20], s.GetBuffer() + 20); // the int index sees the whole capacity
+}
+
+TEST_F(CountedStringTest, AssignFromItsOwnText) {
+    CountedString s(8);
+    s = "abcdef";
+    s = s.GetString() + 2;
+    EXPECT_STREQ(s.GetString(), "cdef");
+    EXPECT_EQ(s.GetCapacity(), 8);
+    s = s.GetString();
+    EXPECT_STREQ(s.GetString(), "cdef");
+}
+
+TEST_F(CountedStringTest, ReplacedBuffersAreReleased) {
+    auto churn = [] {
+        CountedString s(4);
+        s = "longer than four";
+        CountedString big(600);
+        s = big;
+        CountedString copy(s);
+        copy.SetCapacity(30);
+        copy = 'c';
+        copy.Release();
+        copy = "x";
+    };
+    churn();
+    size_t before = qvrtest::CountHeapBlocks();
+    for (int i = 0; i < 200; ++i)
+        churn();
+    EXPECT_LE(qvrtest::CountHeapBlocks(), before + 5); // not one block per round
 }
 
 TEST_F(CountedStringTest, OutOfMemoryEndsTheProcess) {
