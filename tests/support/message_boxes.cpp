@@ -10,6 +10,8 @@ namespace qvrtest {
 namespace {
 std::mutex boxesLock;
 std::vector<CapturedBox> boxes;
+HANDLE watcher;
+volatile LONG stopWatching;
 
 // Finds a message box of this process: test programs run side by side on
 // one Wine desktop, so FindWindowA alone could take another program's box.
@@ -25,7 +27,7 @@ BOOL CALLBACK FindOwnBox(HWND window, LPARAM found) {
 }
 
 DWORD WINAPI WatchBoxes(LPVOID) {
-    for (;;) {
+    while (!stopWatching) {
         HWND box = nullptr;
         EnumWindows(FindOwnBox, reinterpret_cast<LPARAM>(&box));
         if (box != nullptr) {
@@ -48,13 +50,19 @@ DWORD WINAPI WatchBoxes(LPVOID) {
         }
         Sleep(20);
     }
+    return 0;
 }
 } // namespace
 
-void StartMessageBoxWatcher() {
-    HANDLE thread = CreateThread(nullptr, 0, WatchBoxes, nullptr, 0, nullptr);
-    if (thread != nullptr)
-        CloseHandle(thread);
+void StartMessageBoxWatcher() { watcher = CreateThread(nullptr, 0, WatchBoxes, nullptr, 0, nullptr); }
+
+void StopMessageBoxWatcher() {
+    if (watcher == nullptr)
+        return;
+    InterlockedExchange(&stopWatching, 1);
+    WaitForSingleObject(watcher, 5000);
+    CloseHandle(watcher);
+    watcher = nullptr;
 }
 
 std::vector<CapturedBox> TakeMessageBoxes() {

@@ -19,6 +19,8 @@ struct CapturedBox {
 };
 
 void StartMessageBoxWatcher();
+// Ends the watcher thread (before the program exits).
+void StopMessageBoxWatcher();
 // The boxes seen since the last call, oldest first.
 std::vector<CapturedBox> TakeMessageBoxes();
 

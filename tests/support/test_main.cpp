@@ -10,5 +10,7 @@ int main(int argc, char** argv) {
     qvr::EntryPoint(GetModuleHandleA(nullptr));
     qvrtest::StartMessageBoxWatcher();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int result = RUN_ALL_TESTS();
+    qvrtest::StopMessageBoxWatcher();
+    return result;
 }
