@@ -83,6 +83,13 @@ int QVRAPI InfInit(LPCSTR path);
  * `sectionPrefix` to the current context. 1 or 0. */
 int QVRAPI InfInitDiskInf(LPCSTR path, LPCSTR sectionPrefix);
 
+/* ---- Text files ------------------------------------------------------- */
+
+/* 1 when the command interpreter named by the environment variable COMSPEC
+ * is KDOS.COM or ZDOS.COM (case-sensitive substring), else 0. Under those
+ * shells the start-up batch file has no 127-character path limit. */
+int QVRAPI IsShellKdos(void);
+
 #ifdef __cplusplus
 }
 #endif
