@@ -304,11 +304,14 @@ int BatchTextFile::AddPath(LPCSTR directory, LONG* result) {
             value = Advance(value, lstrlenA(pathWord));
         }
         value = SkipBlanksAndTabs(value);
+        // The directory goes in front of the old value; a ";" standing there
+        // already is dropped rather than doubled.
+        int prefixLength = static_cast<int>(value - text);
         if (*value == ';')
             ++value;
 
         CountedString extended(kWorkBufferSize);
-        AssignPart(extended, text, static_cast<int>(value - text));
+        AssignPart(extended, text, prefixLength);
         AppendText(extended.GetBuffer(), kWorkBufferSize, directory);
         AppendText(extended.GetBuffer(), kWorkBufferSize, ";");
         AppendText(extended.GetBuffer(), kWorkBufferSize, value);
