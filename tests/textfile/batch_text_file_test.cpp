@@ -108,6 +108,7 @@ TEST_F(BatchTextFileTest, ClassifyLineRecognisesPathLines) {
         {"path;", 0},
         {"PATHX=1", 0x80},
         {"rem path=x", 0x4},
+        {"@REM PATH=C:\\X", 0x4}, // the "@" goes before the markers are compared
         {"REM PATH C:\\DOS", 0x4},
         {":: SET PATH=C:\\X", 0x4},
         {"SET TEMP=C:\\TEMP", 0x80},
@@ -129,6 +130,17 @@ TEST_F(BatchTextFileTest, RealStartupFileLoadsWithItsFlags) {
     EXPECT_EQ(Flags(*file), (std::vector<DWORD>{0, 0x4, 0, 0, 0x50, 0x80, 0xB0, 0, 0}));
     EXPECT_EQ(Texts(*file)[8], "\x1A\r\n");
     EXPECT_EQ(Output(*file), std::string(kAutoexec) + "\r\n");
+}
+
+TEST_F(BatchTextFileTest, SearchSeesTheBatchParse) {
+    auto file = Batch("@ECHO OFF\r\n"
+                      "@SET   PATH = %PATH%;C:\\X\r\n"
+                      "@REM SET PATH=C:\\OLD\r\n");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->LineExists(0, "set path=*c:\\x", 0), 1);
+    EXPECT_EQ(file->LineExists(0, "echo off", 0), 0);
+    EXPECT_EQ(file->LineExists(0, "*c:\\old", 0), -1);
+    EXPECT_EQ(file->LineExists(0, "rem set path=c:", 1), 2);
 }
 
 TEST_F(BatchTextFileTest, PathListHoldsThePiecesAsTheyAre) {
