@@ -129,6 +129,13 @@ void QVRAPI InfClose(void);
 /* Releases the disks.inf image; the script image stays. */
 void QVRAPI InfCloseDiskInf(void);
 
+/* ---- Text files ------------------------------------------------------- */
+
+/* 1 when the command interpreter named by the environment variable COMSPEC
+ * is KDOS.COM or ZDOS.COM (case-sensitive substring), else 0. Under those
+ * shells the start-up batch file has no 127-character path limit. */
+int QVRAPI IsShellKdos(void);
+
 #ifdef __cplusplus
 }
 #endif

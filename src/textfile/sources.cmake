@@ -1,1 +1,10 @@
 # textfile sources
+target_sources(qvr_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/line_list.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_line.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/work_buffers.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/library_string.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_file.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/plain_text_file.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/batch_text_file.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/textfile_exports.cpp)
