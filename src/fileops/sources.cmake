@@ -1,3 +1,4 @@
 target_sources(qvr_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/file_io.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/file_io_exports.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/file_io_exports.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/path_helpers.cpp)
