@@ -1,5 +1,5 @@
 qvr_add_test(file_io_test SOURCES fileops/file_io_test.cpp)
-qvr_add_test(path_test SOURCES fileops/path_helpers_test.cpp)
+qvr_add_test(path_test SOURCES fileops/path_helpers_test.cpp fileops/directory_test.cpp)
 
 # The double-byte tests again, in a process whose ANSI code page is 932. Wine
 # takes the code page from LC_ALL alone, but turns such file names into Unix
