@@ -2,4 +2,6 @@ target_sources(qvr_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/tokenizer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/script_image.cpp
     ${CMAKE_CURRENT_LIST_DIR}/script_load.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/script_exports.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/script_exports.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/target_table.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/target_exports.cpp)
