@@ -226,9 +226,9 @@ TEST_F(CreateDirLevelsTest, PathLongerThanWorkBufferIsRefused) {
     EXPECT_EQ(CountEntries(dir.path()), 0);
 }
 
-// Run by the path_helpers_test_cp932 entry, whose Wine process gets code page
-// 932 from LC_ALL=ja_JP.UTF-8 (Wine reads the locale name from the
-// environment; the Unix locale need not be generated). That entry also sets
+// Run by the path_test_cp932 entry, whose Wine process gets code page 932
+// from LC_ALL=ja_JP.UTF-8 (and the generated Unix locale that file names in
+// that code page need, through LOCPATH). That entry also sets
 // QVR_EXPECT_ACP, so there a wrong code page fails instead of skipping.
 class DoubleByteTest : public FileTest {
   protected:
