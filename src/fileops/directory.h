@@ -3,13 +3,15 @@
 // short-name lookup the copy and delete operations use.
 #pragma once
 
+#include "qvrdll32.h"
+
 #include <windows.h>
 
 namespace qvr {
 
 // wParam of the WM_COMMAND that asks the installer window about a drive;
 // lParam points at a 32-bit cell holding the upper-case drive letter.
-constexpr WPARAM DRIVE_VETO_COMMAND = 507;
+constexpr WPARAM DRIVE_VETO_COMMAND = QVR_DRIVE_VETO_COMMAND;
 // What the window writes into that cell to veto the drive.
 constexpr DWORD DRIVE_VETOED = 8;
 
