@@ -135,6 +135,107 @@ void QVRAPI InfCloseDiskInf(void);
  * is KDOS.COM or ZDOS.COM (case-sensitive substring), else 0. Under those
  * shells the start-up batch file has no 127-character path limit. */
 int QVRAPI IsShellKdos(void);
+/* ---- Paths and directories ------------------------------------------- */
+
+/* Makes sure the directory `path` exists, creating every missing level.
+ * `window` (may be NULL) first gets WM_COMMAND 507 with lParam pointing at a
+ * 32-bit cell holding the upper-case drive letter; writing 8 there vetoes a
+ * path with a drive. 0 exists or created, 1 vetoed, 2 not possible (or a
+ * drive root of unknown type), 3 the root of a known drive (nothing done). */
+int QVRAPI QVRCreateDir(HWND window, LPCSTR path);
+/* Non-zero when `path` is a directory that can be entered; the current
+ * directory is left as it was. */
+BOOL QVRAPI QVRIsValidDir(LPCSTR path);
+/* 1 for a \\server\share path, else 0. */
+int QVRAPI IsUNCPath(LPCSTR path);
+/* Always 1: long file names are supported. */
+int QVRAPI QVRSystemSupportsLFN(void);
+/* GetVolumeInformationA of `root`: the low 16 bits of the file system flags,
+ * maximum component length and serial number (all 0 on failure). */
+BOOL QVRAPI QVRGetLFNVolumeInfo(LPCSTR root, WORD* flags, WORD* maxComponentLength,
+                                WORD* serial);
+/* SetCurrentDirectoryA(path). */
+BOOL QVRAPI QVRChangeDirectory(LPCSTR path);
+/* The current directory into `buffer` (the first argument is ignored): 1, or
+ * 0 on failure; a too small buffer is left empty with the result 1. */
+int QVRAPI QVRGetCurrentDirectory(int unused, LPSTR buffer, DWORD size);
+/* CreateDirectoryA(path, NULL). */
+BOOL QVRAPI QVRMakeDirectory(LPCSTR path);
+/* set != 0: SetFileAttributesA(path, *attributes). set == 0: stores the
+ * attributes in *attributes and returns 1, or 0 (with 0xFFFFFFFF stored) for
+ * a missing path. */
+BOOL QVRAPI QVRGetSetFileAttributes(BOOL set, LPCSTR path, DWORD* attributes);
+/* MoveFileA(from, to); 0 when either name is NULL or empty. */
+BOOL QVRAPI QVRRenameFile(LPCSTR from, LPCSTR to);
+/* RemoveDirectoryA(path); 0 when `path` is NULL or empty. */
+BOOL QVRAPI QVRRemoveDirectory(LPCSTR path);
+/* The short form of an existing path into `buffer`: 1, or 0 when the path
+ * does not exist (1 with an empty buffer when it is too small). */
+int QVRAPI QVRGetNonLFNName(LPCSTR path, LPSTR buffer, DWORD size);
+/* Always 0; the arguments are ignored. */
+int QVRAPI QVRGetLFNName(DWORD unused1, DWORD unused2, DWORD unused3);
+/* FindFirstFileA(pattern, data) (`attributes` is ignored): the search
+ * handle, or NULL (never INVALID_HANDLE_VALUE) when nothing is found. */
+HANDLE QVRAPI QVRFindFirstFile(LPCSTR pattern, DWORD attributes, WIN32_FIND_DATAA* data);
+/* FindNextFileA(search, data). */
+BOOL QVRAPI QVRFindNextFile(HANDLE search, WIN32_FIND_DATAA* data);
+/* FindClose(search); 1 for a NULL handle. */
+BOOL QVRAPI QVRFindClose(HANDLE search);
+
+/* ---- Targets ---------------------------------------------------------- */
+
+/* Byte offset, in the installer's own record, of its TargetTable pointer
+ * (not aligned; null while the record has no table). */
+#define QVR_TARGET_TABLE_OFFSET 810
+
+/* One target: its text in a heap buffer (265 bytes when created) and its
+ * relation: kind in the high 16 bits, base target index in the low 16. */
+typedef struct TargetEntry {
+    char* text;
+    DWORD relation;
+} TargetEntry;
+
+/* The table of a record: slotCount pointers to entries (null: empty). Both
+ * structures are 8 bytes in the 32-bit library. */
+typedef struct TargetTable {
+    TargetEntry** slots;
+    LONG slotCount;
+} TargetTable;
+
+/* Kinds of target (high 16 bits of TargetEntry.relation). */
+#define QVR_TARGET_ABSOLUTE 0
+#define QVR_RELATIVE_TO_TARGET 1
+#define QVR_RELATIVE_TO_VARIABLE 2
+
+/* Sets target `index` of the record's table to `value` (at most 264
+ * characters). On a relative target, nameOnly != 0 keeps only the value's
+ * last component and the relation; nameOnly == 0 makes it absolute. 1 stored,
+ * 0 not stored (the old text stays). */
+int QVRAPI SetTarget(void* record, int index, LPCSTR value, BOOL nameOnly);
+/* The target's full path into `path` (which must hold the base text, one
+ * backslash and the target's text): returns `path`, empty for an empty slot;
+ * NULL for a negative index or a record without a table. A target relative
+ * to a non-target variable shows a message box and gives its own text. */
+char* QVRAPI GetTarget(void* record, int index, char* path);
+/* Stores the relation word (e.g. 0x00010002: relative to TARGET2) of an
+ * existing target: non-zero, 0 for an empty slot, `index` when negative. */
+int QVRAPI SetRelativeTarget(void* record, int index, DWORD relation);
+/* The relation word of a target, or -1 (0xFFFFFFFF) when there is none. */
+DWORD QVRAPI GetRelativeTarget(void* record, int index);
+/* "TARGET" -> 0, "TARGETn" -> n (read like atol); -1 for anything else. */
+int QVRAPI GetTargetIndex(LPCSTR name);
+/* Gives the record a new, empty table of `slotCount` slots (0: 20), dropping
+ * the old one. 1 when the record has a table, else 0. */
+int QVRAPI InitTargetBuffers(void* record, DWORD slotCount);
+/* Drops the record's table; the targets' text buffers stay valid. */
+void QVRAPI DeleteTargetBuffers(void* record);
+/* A writable buffer for the target's text of at least minLength + 1 bytes
+ * (a new one holds exactly that), creating an empty target first when the
+ * slot is empty; NULL when out of range or out of memory. */
+char* QVRAPI GetTargetBufPtr(void* record, int index, int minLength);
+/* Copies every target of `source` (text and relation) into the slot of the
+ * same index in `destination`, with buffers of the destination's own. */
+void QVRAPI DeepCloneTargets(TargetTable* destination, TargetTable* source);
 
 #ifdef __cplusplus
 }

@@ -8,3 +8,7 @@ target_sources(qvr_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/script_query.cpp
     ${CMAKE_CURRENT_LIST_DIR}/script_context.cpp
     ${CMAKE_CURRENT_LIST_DIR}/query_exports.cpp)
+# Targets
+target_sources(qvr_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/target_table.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/target_exports.cpp)
