@@ -61,7 +61,8 @@ extern "C" int WINAPI TFInsertLine(DWORD handle, LPCSTR text, int index) noexcep
     return file == nullptr ? 0 : file->InsertLine(text, index);
 }
 
-// The line's flags; NO_LINE_FLAGS for a missing line or a bad handle.
+// The line's flags; NO_LINE_FLAGS for a missing line. A bad handle gives
+// NO_LINE_FLAGS too, not 0: 0 is a real answer (a line without flags).
 extern "C" DWORD WINAPI TFGetLineFlags(DWORD handle, int index) noexcept {
     TextFile* file = LookupTextFile(handle);
     return file == nullptr ? NO_LINE_FLAGS : file->GetLineFlags(index);
@@ -104,8 +105,8 @@ extern "C" int WINAPI TFDeleteLine(DWORD handle, int index) noexcept {
     return file == nullptr ? 0 : file->DeleteLine(index);
 }
 
-// The first line from `firstIndex` that matches the pattern, or -1 (also
-// for a bad handle).
+// The first line from `firstIndex` that matches the pattern, or -1. A bad
+// handle gives -1 too, not 0: 0 is a real answer (a match on line 0).
 extern "C" int WINAPI TFLineExists(DWORD handle, int firstIndex, LPCSTR pattern,
                                    int includeComments) noexcept {
     TextFile* file = LookupTextFile(handle);
