@@ -111,8 +111,10 @@ int IniTextFile::AddLineTail(LPCSTR text) {
 int IniTextFile::InsertLine(LPCSTR text, int index) {
     if (text == nullptr || *text == '\0' || sectionName.IsEmpty())
         return 0;
-    if (sectionFound == 0 || sectionLast == -1 || index > sectionLast)
-        return IniTextFile::AddLineTail(text) != 0 ? 1 : 0;
+    if (sectionFound == 0 || sectionLast == -1 || index > sectionLast) {
+        IniTextFile::AddLineTail(text);
+        return 1;
+    }
     // A line number before the body lands after the body's first line.
     PlainTextFile::InsertLine(text, index > sectionFirst ? index : sectionFirst);
     ++sectionLast;

@@ -25,8 +25,9 @@ TextFileSlot* FindSlot(DWORD handle) {
             return &slot;
     return nullptr;
 }
-} // namespace
 
+// A new, empty object of the class for `type`, from the text file heap
+// (destroyed with delete); null for any other type or when memory is out.
 TextFile* NewTextFile(int type) {
     switch (type) {
     case kBatchFileType:
@@ -41,6 +42,7 @@ TextFile* NewTextFile(int type) {
         return nullptr;
     }
 }
+} // namespace
 
 int CreateTextFileObject(LPCSTR fileName, int type, LPCSTR marker1, LPCSTR marker2, LPCSTR marker3,
                          LPCSTR marker4, DWORD ansiCase) {

@@ -16,10 +16,6 @@ constexpr int kConfigFileType = 2; // ConfigTextFile
 constexpr int kIniFileType = 4;    // IniTextFile
 constexpr int kPlainFileType = 8;  // PlainTextFile
 
-// A new, empty object of the class for `type`, from the text file heap
-// (destroyed with delete); null for any other type or when memory is out.
-TextFile* NewTextFile(int type);
-
 // Makes an object of `type`, opens the file into it and gives it the first
 // free slot: its handle, or -1 when no slot is free (nothing is made and
 // the file is not read), the type is unknown, memory is out or the file
