@@ -237,6 +237,131 @@ char* QVRAPI GetTargetBufPtr(void* record, int index, int minLength);
  * same index in `destination`, with buffers of the destination's own. */
 void QVRAPI DeepCloneTargets(TargetTable* destination, TargetTable* source);
 
+/* ---- Text file handles and the TF family ------------------------------ */
+/* A text file is loaded whole into a list of lines, edited by line number
+ * (from 0, in the whole file; deleted lines keep their numbers) and handed
+ * back as one block by TFCreateOutput, which the caller writes out itself
+ * (QVRPutFile): nothing is written when a handle is destroyed. Texts that
+ * are added or set are stored as given; a caller that wants a line to end
+ * passes its CR LF. Read-backs give at most 511 characters of a line.
+ *
+ * Handles are 1 to 5, the first free one is given out (destroyed handles
+ * come back), and at most 5 files are open at a time. InfInit forgets every
+ * handle given out before it (the objects are abandoned, not written).
+ * Every TF function on a handle that is 0 or not open returns 0 (NULL),
+ * except TFGetLineFlags (QVR_NO_LINE_FLAGS), TFLineExists (-1) and
+ * TFAddPath (-1). */
+
+/* File types of CreateTextFileObject. */
+#define QVR_TEXT_BATCH 1  /* start-up batch file: PATH lines, the Windows line */
+#define QVR_TEXT_CONFIG 2 /* start-up configuration file: blocks, "[common]" */
+#define QVR_TEXT_INI 4    /* initialisation file: edited one section at a time */
+#define QVR_TEXT_PLAIN 8  /* any text file, no file-type rules */
+
+/* Line flags, as TFGetLineFlags reports and TFSetLineFlags stores them. */
+#define QVR_LINE_ADDED 0x1           /* added, not read from the file */
+#define QVR_LINE_REMARKED 0x2        /* commented out by TFRemLine */
+#define QVR_LINE_COMMENT 0x4         /* begins with one of the comment markers */
+#define QVR_LINE_DELETED 0x8         /* left out of the output */
+#define QVR_LINE_PATH 0x10           /* batch: sets the search path */
+#define QVR_LINE_SET_PATH 0x20       /* batch: the "set path=" form */
+#define QVR_LINE_PATH_ABSOLUTE 0x40  /* batch: PATH line without "%path%" */
+#define QVR_LINE_ASSIGNMENT 0x80     /* batch, config, ini: holds "=" */
+#define QVR_LINE_SECTION 0x100       /* config, ini: "[name]" header */
+#define QVR_LINE_COMMON 0x400        /* config: the "[common]" header */
+#define QVR_LINE_PATH_EXTENDED 0x800 /* batch: written by TFAddPath */
+/* The flags of a line that does not exist (never stored). */
+#define QVR_NO_LINE_FLAGS 0xFFFF
+
+/* Loads `fileName` as a text file of `type` (QVR_TEXT_...): the handle, or -1
+ * when 5 are open (the file is not read), the type is unknown, memory is out
+ * or the file cannot be read. Lines that begin with one of the up to four
+ * comment markers (NULL or "" for none; case of A-Z ignored) are comments;
+ * marker 1 is what TFRemLine puts in front of a line. `ansiCase` non-zero
+ * lower-cases for comparisons with CharLowerA, zero only A to Z. */
+int QVRAPI CreateTextFileObject(LPCSTR fileName, int type, LPCSTR marker1, LPCSTR marker2,
+                                LPCSTR marker3, LPCSTR marker4, DWORD ansiCase);
+/* Frees the object and its handle without writing the file: 1, else 0. */
+int QVRAPI DestroyTextFileObject(DWORD handle);
+/* 1 when the handle names an open text file, else 0. */
+int QVRAPI IsValidTextFile(DWORD handle);
+
+/* Number of lines, deleted ones included. */
+int QVRAPI TFGetLineCount(DWORD handle);
+/* Add a line as the first or last line; type 4: at the top or the tail of
+ * the current section's body, its header appended to the file first when
+ * it is missing (0 while no section is chosen). 1, or 0 for a NULL or empty
+ * text. */
+int QVRAPI TFAddLineTop(DWORD handle, LPCSTR text);
+int QVRAPI TFAddLineTail(DWORD handle, LPCSTR text);
+/* Adds a line after line `index` (at the end when `index` is past the last
+ * line; 0 for a negative index). Type 4: inside the current section, after
+ * max(index, first body line), or at its tail. */
+int QVRAPI TFInsertLine(DWORD handle, LPCSTR text, int index);
+/* The line's flags (QVR_LINE_...), or QVR_NO_LINE_FLAGS for a missing line
+ * or a handle that is 0 or not open. */
+DWORD QVRAPI TFGetLineFlags(DWORD handle, int index);
+/* Stores the whole flags word: 1, or 0 for a missing line. */
+int QVRAPI TFSetLineFlags(DWORD handle, int index, DWORD flags);
+/* Copies the line's text (with its line end, at most 511 characters) cut to
+ * `size` characters into `buffer` (size + 1 bytes): `buffer`, or NULL. */
+LPSTR QVRAPI TFGetLineText(DWORD handle, int index, LPSTR buffer, int size);
+/* The same as TFGetLineText: the text as stored, not a parsed form. */
+LPSTR QVRAPI TFGetParsedLineText(DWORD handle, int index, LPSTR buffer, int size);
+/* Replaces the line's text; flags unchanged. 1, or 0 for a missing line. */
+int QVRAPI TFSetLineText(DWORD handle, int index, LPCSTR text);
+/* Comments the line out: marker 1, a blank, the old text (QVR_LINE_REMARKED).
+ * Type 4: only lines of the current section. 1 or 0. */
+int QVRAPI TFRemLine(DWORD handle, int index);
+/* Marks the line QVR_LINE_DELETED: it keeps its number but is not written.
+ * Type 4: only lines of the current section, whose window then ends one
+ * line earlier. 1 or 0. */
+int QVRAPI TFDeleteLine(DWORD handle, int index);
+/* The first line from `firstIndex` whose parsed text (trimmed, lower-cased,
+ * blank runs made one) matches `pattern`, or -1 (also for a handle that is
+ * 0 or not open). The pattern matches at the start of the text; "*" between
+ * pieces (at most 4) matches anything, a leading "*" frees the first piece
+ * from the start, "**" stands for a literal "*". Remarked and comment lines
+ * are skipped unless `includeComments` is non-zero. Type 4: only inside the
+ * current section. */
+int QVRAPI TFLineExists(DWORD handle, int firstIndex, LPCSTR pattern, int includeComments);
+/* Bytes of the output image (lines not deleted). */
+DWORD QVRAPI TFGetSize(DWORD handle);
+/* The edited text, every line not deleted in order, in a new locked movable
+ * global block (one zero byte after the text) that the caller owns; its
+ * length goes to *size. NULL when there is nothing to write. */
+LPSTR QVRAPI TFCreateOutput(DWORD handle, DWORD* size);
+/* Type 1: puts `directory` first on every PATH line that sets the path
+ * outright (or was added by the library), else appends
+ * "set path=DIR;%path%". Returns the line count after extending lines, the
+ * number of the appended line, or -1 when nothing was added (already on the
+ * path, no lines, other types, bad handle). */
+LONG QVRAPI TFAddPath(DWORD handle, LPCSTR directory);
+/* Type 1: 1 when `directory` (case ignored) is on the search path, else 0.
+ * Other types give 1. */
+int QVRAPI TFPathExists(DWORD handle, LPCSTR directory);
+/* Type 1: 1 when the path the file builds stays within 127 characters (or
+ * COMSPEC is KDOS.COM or ZDOS.COM), else 0. Other types give 1. */
+int QVRAPI TFCheckPathLen(DWORD handle);
+/* Type 2: add "[common]" CR LF as the first (last) line, even when the file
+ * has one: 1, or 0 when memory is out. Other types give 1 and do nothing. */
+int QVRAPI TFAddTopCommon(DWORD handle);
+int QVRAPI TFAddBottomCommon(DWORD handle);
+/* Type 2: 1 once TFAddTopCommon (TFAddBottomCommon) added a header to this
+ * file, else 0. Other types give 1. */
+int QVRAPI TFIsCommonAddedTop(DWORD handle);
+int QVRAPI TFIsCommonAddedBottom(DWORD handle);
+/* Type 4: chooses the section `name` (at most 260 characters; case ignored;
+ * "*" as in TFLineExists) for the line operations: its header's line
+ * number, or -1 when the file lacks it (the name stays chosen and the next
+ * add creates the header at the end of the file). Other types give 0. */
+int QVRAPI TFSetSection(DWORD handle, LPCSTR name);
+/* Type 4: forgets the current section. 1. */
+int QVRAPI TFClearSection(DWORD handle);
+/* Type 1: adds a line just before the line that starts Windows (at the end
+ * when there is none). Other types: as TFAddLineTail. */
+int QVRAPI TFBeforeWin(DWORD handle, LPCSTR text);
+
 #ifdef __cplusplus
 }
 #endif

@@ -16,5 +16,9 @@ constexpr DWORD LINE_PATH_ABSOLUTE = 0x40;  // no "%path%" in the parsed text
 constexpr DWORD LINE_ASSIGNMENT = 0x80;     // parsed text holds "=" (not a comment)
 constexpr DWORD LINE_PATH_EXTENDED = 0x800; // written by AddPath over a deleted PATH line
 
+// Configuration and initialisation file lines.
+constexpr DWORD LINE_SECTION = 0x100; // "[" then "]" later: a block or section header
+constexpr DWORD LINE_COMMON = 0x400;  // the "[common]" block header (with LINE_SECTION)
+
 // What GetLineFlags reports for a line that does not exist; never stored.
 constexpr DWORD NO_LINE_FLAGS = 0xFFFF;

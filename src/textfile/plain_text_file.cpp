@@ -403,9 +403,10 @@ int PlainTextFile::BeforeWin(LPCSTR text) {
 int PlainTextFile::ParseText(LPCSTR source, LPSTR destination, int size) {
     if (destination == nullptr)
         return 1;
-    destination[0] = '\0';
-    if (source == nullptr)
+    if (source == nullptr) {
+        destination[0] = '\0';
         return 1;
+    }
     // Copy without the leading blanks and tabs, at most `size` bytes. The
     // copy runs forward, so the source may be the destination itself.
     while (IsBlankOrTab(*source))

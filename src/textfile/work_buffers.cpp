@@ -10,5 +10,6 @@ char searchLineBuffer[kWorkBufferSize];
 char parseWorkBuffer[kWorkBufferSize];
 char pathLineBuffer[kWorkBufferSize];
 char pathParsedBuffer[kWorkBufferSize];
+char sectionSearchBuffer[kWorkBufferSize];
 
 } // namespace qvr

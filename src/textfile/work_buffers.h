@@ -24,5 +24,7 @@ extern char parseWorkBuffer[kWorkBufferSize];
 extern char pathLineBuffer[kWorkBufferSize];
 // The parsed text of that line.
 extern char pathParsedBuffer[kWorkBufferSize];
+// The initialisation file's header search text, "[" + name + "]".
+extern char sectionSearchBuffer[kWorkBufferSize];
 
 } // namespace qvr
