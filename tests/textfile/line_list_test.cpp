@@ -196,7 +196,9 @@ void PrintBoxesOnAbort(int) {
     std::fflush(stderr);
 }
 
-TEST_F(LineListTest, ArrayAllocationFailureShowsTheBoxAndAborts) {
+class LineListDeathTest : public LineListTest {};
+
+TEST_F(LineListDeathTest, ArrayAllocationFailureShowsTheBoxAndAborts) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
