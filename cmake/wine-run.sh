@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 loader=$1
-prefix=$2
+prefix=$(realpath -m "$2")
 shift 2
 need32=0
 [[ $(basename "$loader") == wine ]] && need32=1
