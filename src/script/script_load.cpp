@@ -21,9 +21,9 @@ class WaitCursor {
     ~WaitCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
 };
 
-bool PathFits(LPCSTR path) {
-    return lstrlenA(path) < kSharedTextBufferSize; // lstrlenA(null) is 0
-}
+// lstrlenA(null) answers 0 only by catching the fault inside Windows; a
+// null path is checked here instead.
+bool PathFits(LPCSTR path) { return path == nullptr || lstrlenA(path) < kSharedTextBufferSize; }
 
 } // namespace
 
