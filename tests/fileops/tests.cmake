@@ -15,8 +15,14 @@ if(QVR_LOCALEDEF AND EXISTS /usr/share/i18n/locales/ja_JP)
         COMMENT "Generating the ja_JP.UTF-8 locale for the code page 932 tests"
         VERBATIM)
     add_custom_target(qvr_locale_ja ALL DEPENDS ${QVR_LOCALE_DIR}/ja_JP.UTF-8/LC_CTYPE)
-    add_test(NAME path_test_cp932 COMMAND path_test --gtest_filter=DoubleByte*)
-    set_tests_properties(path_test_cp932 PROPERTIES ENVIRONMENT
+    if(QVR_32BIT)
+        set(cp932_test qvr_tests32_cp932)
+        add_test(NAME ${cp932_test} COMMAND qvr_tests32 --gtest_filter=DoubleByte*)
+    else()
+        set(cp932_test path_test_cp932)
+        add_test(NAME ${cp932_test} COMMAND path_test --gtest_filter=DoubleByte*)
+    endif()
+    set_tests_properties(${cp932_test} PROPERTIES ENVIRONMENT
         "LOCPATH=${QVR_LOCALE_DIR};LC_ALL=ja_JP.UTF-8;QVR_EXPECT_ACP=932")
 else()
     message(WARNING "localedef or the ja_JP locale source (package locales) is missing: "
