@@ -83,6 +83,53 @@ int QVRAPI InfInit(LPCSTR path);
  * `sectionPrefix` to the current context. 1 or 0. */
 int QVRAPI InfInitDiskInf(LPCSTR path, LPCSTR sectionPrefix);
 
+/* ---- Paths and directories ------------------------------------------- */
+
+/* Makes sure the directory `path` exists, creating every missing level.
+ * `window` (may be NULL) first gets WM_COMMAND 507 with lParam pointing at a
+ * 32-bit cell holding the upper-case drive letter; writing 8 there vetoes a
+ * path with a drive. 0 exists or created, 1 vetoed, 2 not possible (or a
+ * drive root of unknown type), 3 the root of a known drive (nothing done). */
+int QVRAPI QVRCreateDir(HWND window, LPCSTR path);
+/* Non-zero when `path` is a directory that can be entered; the current
+ * directory is left as it was. */
+BOOL QVRAPI QVRIsValidDir(LPCSTR path);
+/* 1 for a \\server\share path, else 0. */
+int QVRAPI IsUNCPath(LPCSTR path);
+/* Always 1: long file names are supported. */
+int QVRAPI QVRSystemSupportsLFN(void);
+/* GetVolumeInformationA of `root`: the low 16 bits of the file system flags,
+ * maximum component length and serial number (all 0 on failure). */
+BOOL QVRAPI QVRGetLFNVolumeInfo(LPCSTR root, WORD* flags, WORD* maxComponentLength,
+                                WORD* serial);
+/* SetCurrentDirectoryA(path). */
+BOOL QVRAPI QVRChangeDirectory(LPCSTR path);
+/* The current directory into `buffer` (the first argument is ignored): 1, or
+ * 0 on failure; a too small buffer is left empty with the result 1. */
+int QVRAPI QVRGetCurrentDirectory(int unused, LPSTR buffer, DWORD size);
+/* CreateDirectoryA(path, NULL). */
+BOOL QVRAPI QVRMakeDirectory(LPCSTR path);
+/* set != 0: SetFileAttributesA(path, *attributes). set == 0: stores the
+ * attributes in *attributes and returns 1, or 0 (with 0xFFFFFFFF stored) for
+ * a missing path. */
+BOOL QVRAPI QVRGetSetFileAttributes(BOOL set, LPCSTR path, DWORD* attributes);
+/* MoveFileA(from, to); 0 when either name is NULL or empty. */
+BOOL QVRAPI QVRRenameFile(LPCSTR from, LPCSTR to);
+/* RemoveDirectoryA(path); 0 when `path` is NULL or empty. */
+BOOL QVRAPI QVRRemoveDirectory(LPCSTR path);
+/* The short form of an existing path into `buffer`: 1, or 0 when the path
+ * does not exist (1 with an empty buffer when it is too small). */
+int QVRAPI QVRGetNonLFNName(LPCSTR path, LPSTR buffer, DWORD size);
+/* Always 0; the arguments are ignored. */
+int QVRAPI QVRGetLFNName(DWORD unused1, DWORD unused2, DWORD unused3);
+/* FindFirstFileA(pattern, data) (`attributes` is ignored): the search
+ * handle, or NULL (never INVALID_HANDLE_VALUE) when nothing is found. */
+HANDLE QVRAPI QVRFindFirstFile(LPCSTR pattern, DWORD attributes, WIN32_FIND_DATAA* data);
+/* FindNextFileA(search, data). */
+BOOL QVRAPI QVRFindNextFile(HANDLE search, WIN32_FIND_DATAA* data);
+/* FindClose(search); 1 for a NULL handle. */
+BOOL QVRAPI QVRFindClose(HANDLE search);
+
 /* ---- Registry --------------------------------------------------------- */
 
 /* Called once per subkey by QVREnumReg32Keys: the open key being walked, the

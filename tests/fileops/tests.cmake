@@ -1,1 +1,24 @@
 qvr_add_test(file_io_test SOURCES fileops/file_io_test.cpp)
+qvr_add_test(path_test SOURCES fileops/path_helpers_test.cpp fileops/directory_test.cpp)
+
+# The double-byte tests again, in a process whose ANSI code page is 932. Wine
+# takes the code page from LC_ALL alone, but turns such file names into Unix
+# ones only when the Unix locale exists: it is generated into the build tree
+# (from the locales package) and found through LOCPATH.
+find_program(QVR_LOCALEDEF localedef)
+if(QVR_LOCALEDEF AND EXISTS /usr/share/i18n/locales/ja_JP)
+    set(QVR_LOCALE_DIR ${CMAKE_BINARY_DIR}/locale)
+    add_custom_command(
+        OUTPUT ${QVR_LOCALE_DIR}/ja_JP.UTF-8/LC_CTYPE
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${QVR_LOCALE_DIR}
+        COMMAND ${QVR_LOCALEDEF} -i ja_JP -f UTF-8 ${QVR_LOCALE_DIR}/ja_JP.UTF-8
+        COMMENT "Generating the ja_JP.UTF-8 locale for the code page 932 tests"
+        VERBATIM)
+    add_custom_target(qvr_locale_ja ALL DEPENDS ${QVR_LOCALE_DIR}/ja_JP.UTF-8/LC_CTYPE)
+    add_test(NAME path_test_cp932 COMMAND path_test --gtest_filter=DoubleByte*)
+    set_tests_properties(path_test_cp932 PROPERTIES ENVIRONMENT
+        "LOCPATH=${QVR_LOCALE_DIR};LC_ALL=ja_JP.UTF-8;QVR_EXPECT_ACP=932")
+else()
+    message(WARNING "localedef or the ja_JP locale source (package locales) is missing: "
+                    "the code page 932 tests do not run")
+endif()
