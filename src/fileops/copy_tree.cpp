@@ -143,7 +143,10 @@ int DumpOneFile(LPCSTR sourceDirectory, LPCSTR destinationDirectory, LPCSTR name
 
     // The expanded name comes from the long path, so that long names
     // survive; only its file-name part is used.
+    // The buffer starts out holding the name, which is what it keeps when the
+    // file cannot be opened to read its header.
     char expanded[kJoinedPathSize];
+    lstrcpyA(expanded, source);
     if (GetExpandedNameA(source, expanded) == LZERROR_BADVALUE)
         return Fail(ERROR_INVALID_PARAMETER);
     GetFileNamePart(expanded, expanded);
@@ -262,15 +265,18 @@ int DeleteTree(LPCSTR directory) {
         return Fail(ERROR_INVALID_PARAMETER);
 
     // Stand in the Windows directory, so that the tree being removed is not
-    // the current directory (which cannot be removed).
+    // the current directory (which cannot be removed). Without a way back
+    // (a current directory too long to keep) the current directory stays.
     char saved[kPathBufferSize];
     const DWORD savedLength = GetCurrentDirectoryA(sizeof saved, saved);
-    if (savedLength == 0 || savedLength >= sizeof saved)
+    if (savedLength == 0 || savedLength >= sizeof saved) {
         saved[0] = '\0';
-    char windows[kPathBufferSize];
-    const UINT windowsLength = GetWindowsDirectoryA(windows, sizeof windows);
-    if (windowsLength != 0 && windowsLength < sizeof windows)
-        SetCurrentDirectoryA(windows);
+    } else {
+        char windows[kPathBufferSize];
+        const UINT windowsLength = GetWindowsDirectoryA(windows, sizeof windows);
+        if (windowsLength != 0 && windowsLength < sizeof windows)
+            SetCurrentDirectoryA(windows);
+    }
 
     const int result = DeleteTreeHere(directory);
 

@@ -500,6 +500,27 @@ TEST_F(CopyTreeTest, DelTreeRemovesEverything) {
     EXPECT_TRUE(Pending().empty());
 }
 
+// A subdirectory that cannot be removed (held open without sharing) gives 0
+// from below; the walk goes on and removes the rest, and the root, which is
+// not empty, stays: the result is 0.
+TEST_F(CopyTreeTest, DelTreeWithSubdirectoryThatStays) {
+    std::string root = dir / "tree";
+    std::string stuck = root + "\\stuck";
+    ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(stuck.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((root + "\\other").c_str(), nullptr));
+    WriteBytes(root + "\\a.txt", "a");
+    WriteBytes(root + "\\other\\b.txt", "b");
+    qvr::FileHandle holder(CreateFileA(stuck.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ASSERT_TRUE(holder);
+    SetLastError(0xDEADBEEF);
+    EXPECT_EQ(delTree(root.c_str()), 0);
+    EXPECT_NE(GetLastError(), 0xDEADBEEFu);
+    EXPECT_EQ(Listing(root), (std::set<std::string>{"stuck"}));
+    EXPECT_TRUE(Pending().empty());
+}
+
 // The tree being removed is the current directory: it is left for the
 // Windows directory during the walk, so the removal works; coming back then
 // is impossible, and the current directory stays where the walk stood.
