@@ -159,10 +159,17 @@ int DumpOneFile(LPCSTR sourceDirectory, LPCSTR destinationDirectory, LPCSTR name
     if (!MakeTemporaryPath(temporary, destinationDirectory, expanded) ||
         !JoinPath(finalPath, destinationDirectory, expanded))
         return RESULT_FAILED;
+    // The LZ functions open through OFSTRUCT, whose path holds 128 bytes:
+    // the temporary is made first, so that it has a short form to go by.
+    FileHandle(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
     LPCSTR shortTemporary = ShortFormOf(temporary, temporaryShort);
 
-    if (!ExpandFile(shortSource, shortTemporary))
+    if (!ExpandFile(shortSource, shortTemporary)) {
+        LastErrorGuard keep;
+        DeleteFileA(temporary);
         return RESULT_FAILED;
+    }
     const int copied = CopyFileOrDefer(finalPath, shortTemporary);
     {
         LastErrorGuard keep;

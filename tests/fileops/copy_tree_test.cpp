@@ -643,4 +643,19 @@ TEST_F(DumpDirectoryTest, HeldDestinationIsReplacedAtRestart) {
     EXPECT_EQ(ReadBytes(destination + "\\FOO.DLL"), payload);
 }
 
+// A destination deeper than the 128 bytes of OFSTRUCT's path, through which
+// the LZ functions open files (Wine, like Windows, refuses a longer one): the
+// files go by their short forms, and the copy works.
+TEST_F(DumpDirectoryTest, DestinationPathLongerThanOfstruct) {
+    std::string source = dir / "src";
+    ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr));
+    WriteBytes(source + "\\FOO.DLL_", compressed);
+    std::string destination = dir / std::string(150, 'd');
+    ASSERT_GT(destination.size(), 128u);
+
+    EXPECT_EQ(dumpDirectory(source.c_str(), destination.c_str()), 1);
+    EXPECT_EQ(Listing(destination), (std::set<std::string>{"FOO.DLL"}));
+    EXPECT_EQ(ReadBytes(destination + "\\FOO.DLL"), payload);
+}
+
 } // namespace
