@@ -35,3 +35,30 @@ endif()
 # restart work must take too.
 qvr_add_test(deferred_ops_test SOURCES fileops/deferred_ops_test.cpp VERSIONS win95 win31 nt40
              LOCKS qvr_restart_state)
+
+# Copying, deleting and tree operations. They schedule restart work too, so
+# they take the same lock. The compressed sample files are made beside the
+# test programs, in lzdata\, with mscompress (SZDD data written to NAME_).
+qvr_add_test(copy_tree_test SOURCES fileops/copy_tree_test.cpp VERSIONS win95
+             LOCKS qvr_restart_state)
+find_program(QVR_MSCOMPRESS mscompress)
+if(QVR_MSCOMPRESS)
+    set(payload "")
+    foreach(i RANGE 1 120)
+        string(APPEND payload "Line ${i} of the sample payload: repeated words, repeated words.\r\n")
+    endforeach()
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/lz_payload.txt "${payload}")
+    set(lzdata ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/lzdata)
+    add_custom_command(
+        OUTPUT ${lzdata}/PAYLOAD.TXT_
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${lzdata}
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_BINARY_DIR}/lz_payload.txt
+                ${lzdata}/PAYLOAD.TXT
+        COMMAND ${CMAKE_COMMAND} -E rm -f ${lzdata}/PAYLOAD.TXT_
+        COMMAND ${QVR_MSCOMPRESS} ${lzdata}/PAYLOAD.TXT
+        DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/lz_payload.txt
+        VERBATIM)
+    add_custom_target(qvr_lzdata ALL DEPENDS ${lzdata}/PAYLOAD.TXT_)
+else()
+    message(WARNING "mscompress is missing: the LZ expansion tests skip themselves")
+endif()
