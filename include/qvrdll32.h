@@ -362,6 +362,66 @@ int QVRAPI TFClearSection(DWORD handle);
  * when there is none). Other types: as TFAddLineTail. */
 int QVRAPI TFBeforeWin(DWORD handle, LPCSTR text);
 
+/* ---- Registry --------------------------------------------------------- */
+
+/* Called once per subkey by QVREnumReg32Keys: the open key being walked, the
+ * subkey's name, the walked key's own class string and the caller's context.
+ * Return non-zero to go on, 0 to stop. */
+typedef BOOL(QVRAPI* QVRRegKeyProc)(HKEY key, LPCSTR subKeyName, LPCSTR keyClass,
+                                    DWORD_PTR context);
+/* Called once per value by QVREnumReg32Values. `data` points into a buffer
+ * that is reused for the next value: copy what must be kept. Return non-zero
+ * to go on, 0 to stop. */
+typedef BOOL(QVRAPI* QVRRegValueProc)(HKEY key, DWORD type, LPCSTR valueName, const BYTE* data,
+                                      DWORD size, DWORD_PTR context);
+
+/* The context of QVRRegEnumValProc: the value sought and where its type, its
+ * data and its size go. 20 bytes in the 32-bit library (each field 4 bytes,
+ * in this order); pointers are 8 bytes in a 64-bit build. */
+typedef struct RegValueSearch {
+    LPCSTR name;  /* value name sought, compared without regard to case */
+    DWORD* type;  /* receives the value's type */
+    void* data;   /* receives the locked copy of the data (caller frees), or NULL */
+    DWORD* size;  /* receives the data's size in bytes */
+    DWORD status; /* 0 found and copied, 8 copy not allocated; unchanged if no match */
+} RegValueSearch;
+
+/* RegCreateKeyExA with KEY_ALL_ACCESS and the class `keyClass`; the key is
+ * closed again. Returns the registry's error code. */
+LONG QVRAPI QVRCreateReg32Key(HKEY root, LPCSTR subKey, LPSTR keyClass);
+/* Creates the key (with missing parents) and writes one value. Returns the
+ * code of creating or opening the key: a refused value write still gives 0.
+ * ERROR_INVALID_PARAMETER when `data` is NULL and `size` is not 0. */
+LONG QVRAPI QVRSetReg32Value(HKEY root, LPCSTR subKey, LPCSTR valueName, DWORD type,
+                             const BYTE* data, DWORD size);
+/* Reads one value (name compared without regard to case; NULL = the key's
+ * default value). Returns 0 with *data a locked global block of *size bytes
+ * that the caller frees (GlobalUnlock and GlobalFree of GlobalHandle(*data);
+ * NULL for a value of 0 bytes), 8 when the copy could not be allocated, 13
+ * when there is no such value or key; ERROR_INVALID_PARAMETER when an output
+ * pointer is NULL. */
+LONG QVRAPI QVRGetReg32Value(HKEY root, LPCSTR subKey, LPCSTR valueName, DWORD* type, void** data,
+                             DWORD* size);
+/* Calls `callback` for each subkey of the key until it returns 0. Returns the
+ * code of opening and querying the key (0 whatever the walk gave);
+ * ERROR_INVALID_PARAMETER for a NULL callback. */
+LONG QVRAPI QVREnumReg32Keys(HKEY root, LPCSTR subKey, DWORD_PTR context, QVRRegKeyProc callback);
+/* Calls `callback` for each value of the key until it returns 0. Returns the
+ * code of opening and querying the key; ERROR_INVALID_PARAMETER for a NULL
+ * callback. */
+LONG QVRAPI QVREnumReg32Values(HKEY root, LPCSTR subKey, DWORD_PTR context,
+                               QVRRegValueProc callback);
+/* A value callback for QVREnumReg32Values whose context is a RegValueSearch:
+ * on the value named search->name it fills the search and returns 0 (stop);
+ * 1 (go on) for any other value. */
+BOOL QVRAPI QVRRegEnumValProc(HKEY key, DWORD type, LPCSTR valueName, const BYTE* data, DWORD size,
+                              RegValueSearch* search);
+/* RegDeleteKeyA(root, subKey) and its result. */
+LONG QVRAPI QVRDeleteReg32Key(HKEY root, LPCSTR subKey);
+/* Deletes one value. Returns the code of opening the key: deleting a missing
+ * value of an existing key gives 0. */
+LONG QVRAPI QVRDeleteReg32Value(HKEY root, LPCSTR subKey, LPCSTR valueName);
+
 #ifdef __cplusplus
 }
 #endif

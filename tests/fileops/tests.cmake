@@ -22,3 +22,11 @@ else()
     message(WARNING "localedef or the ja_JP locale source (package locales) is missing: "
                     "the code page 932 tests do not run")
 endif()
+
+# Operations put off to the restart, once per platform. All copies share the
+# prefix's restart state (Windows directory files, RunOnce, pending moves):
+# they hold one resource lock, which every other test program that schedules
+# restart work must take too.
+qvr_add_test(deferred_ops_test SOURCES fileops/deferred_ops_test.cpp VERSIONS win95 win31 nt40)
+set_tests_properties(deferred_ops_test deferred_ops_test_win95 deferred_ops_test_win31
+                     deferred_ops_test_nt40 PROPERTIES RESOURCE_LOCK qvr_restart_state)

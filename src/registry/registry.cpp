@@ -1,0 +1,217 @@
+// registry/registry.cpp
+#include "registry/registry.h"
+
+#include "util/counted_string.h"
+#include "util/global_memory.h"
+#include "util/unique.h"
+
+#include <cstddef>
+#include <cstring>
+
+// The search context crosses the export boundary: in the 32-bit library it
+// is five 4-byte fields. A 64-bit build widens the four pointers naturally.
+#ifndef _WIN64
+static_assert(sizeof(RegValueSearch) == 20, "RegValueSearch is 20 bytes");
+static_assert(offsetof(RegValueSearch, name) == 0, "name at 0");
+static_assert(offsetof(RegValueSearch, type) == 4, "type at 4");
+static_assert(offsetof(RegValueSearch, data) == 8, "data at 8");
+static_assert(offsetof(RegValueSearch, size) == 12, "size at 12");
+static_assert(offsetof(RegValueSearch, status) == 16, "status at 16");
+#endif
+
+namespace qvr {
+
+namespace {
+
+// What RegQueryInfoKeyA tells about a key before a walk. The walk relies on
+// these figures; entries added during it are not looked for.
+struct KeyStatistics {
+    DWORD subKeyCount = 0;
+    DWORD maxSubKeyLength = 0;
+    DWORD maxClassLength = 0;
+    DWORD valueCount = 0;
+    DWORD maxValueNameLength = 0;
+    DWORD maxValueLength = 0;
+};
+
+// The size handed to the registry for a name buffer: one less than its
+// capacity (264 for a fresh buffer).
+DWORD NameBufferSize(const CountedString& buffer) {
+    return static_cast<DWORD>(buffer.GetCapacity() - 1);
+}
+
+// Names are held in 265-byte buffers; a key that reports a longer maximum
+// gets a buffer of that maximum (low 16 bits) plus 2. The text in the buffer
+// is kept across the growth.
+void GrowForLength(CountedString& buffer, DWORD maxLength) {
+    if (maxLength < static_cast<DWORD>(CountedString::kDefaultCapacity))
+        return;
+    CountedString saved(buffer);
+    buffer.SetCapacity(static_cast<int>(maxLength & 0xFFFF) + 2);
+    buffer = saved.GetString();
+}
+
+// Opens the key with full access and reads its class and statistics.
+LONG OpenAndQuery(HKEY root, LPCSTR subKey, CountedString& keyClass, RegKey& key,
+                  KeyStatistics& stats) {
+    HKEY opened = nullptr;
+    LONG code = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
+    if (code != ERROR_SUCCESS)
+        return code;
+    key.reset(opened);
+    DWORD classLength = NameBufferSize(keyClass);
+    FILETIME lastWriteTime;
+    return RegQueryInfoKeyA(key.get(), keyClass.GetBuffer(), &classLength, nullptr,
+                            &stats.subKeyCount, &stats.maxSubKeyLength, &stats.maxClassLength,
+                            &stats.valueCount, &stats.maxValueNameLength, &stats.maxValueLength,
+                            nullptr, &lastWriteTime);
+}
+
+// Allocates and locks a block for a copy of value data; null on failure.
+void* AllocValueCopy(DWORD size) {
+    if (GlobalAllocShouldFail())
+        return nullptr;
+    GlobalBlock block(GlobalAlloc(kValueCopyFlags, size));
+    if (!block)
+        return nullptr;
+    void* p = GlobalLock(block.get());
+    if (p != nullptr)
+        block.release(); // the caller owns it now
+    return p;
+}
+
+BOOL WINAPI SearchStep(HKEY, DWORD type, LPCSTR name, const BYTE* data, DWORD size,
+                       DWORD_PTR context) {
+    return MatchRegValue(type, name, data, size, reinterpret_cast<RegValueSearch*>(context));
+}
+
+} // namespace
+
+LONG CreateRegKey(HKEY root, LPCSTR subKey, LPSTR keyClass) {
+    HKEY created = nullptr;
+    DWORD disposition = 0;
+    LONG code = RegCreateKeyExA(root, subKey, 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                nullptr, &created, &disposition);
+    if (code == ERROR_SUCCESS)
+        RegCloseKey(created);
+    return code;
+}
+
+LONG SetRegValue(HKEY root, LPCSTR subKey, LPCSTR valueName, DWORD type, const BYTE* data,
+                 DWORD size) {
+    char emptyClass[1] = "";
+    LONG code = CreateRegKey(root, subKey, emptyClass);
+    if (code != ERROR_SUCCESS)
+        return code;
+    HKEY opened = nullptr;
+    code = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
+    if (code != ERROR_SUCCESS)
+        return code;
+    RegKey key(opened);
+    RegSetValueExA(key.get(), valueName, 0, type, data, size);
+    return ERROR_SUCCESS;
+}
+
+LONG EnumRegKeys(HKEY root, LPCSTR subKey, DWORD_PTR context, QVRRegKeyProc callback) {
+    CountedString keyClass;
+    CountedString name;
+    RegKey key;
+    KeyStatistics stats;
+    LONG code = OpenAndQuery(root, subKey, keyClass, key, stats);
+    if (code != ERROR_SUCCESS)
+        return code;
+    GrowForLength(name, stats.maxSubKeyLength);
+    GrowForLength(keyClass, stats.maxClassLength);
+    for (DWORD index = 0; index < stats.subKeyCount; ++index) {
+        if (RegEnumKeyA(key.get(), index, name.GetBuffer(), NameBufferSize(name)) != ERROR_SUCCESS)
+            continue; // unreadable or gone since the key was queried
+        if (!callback(key.get(), name.GetString(), keyClass.GetString(), context))
+            break;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG EnumRegValues(HKEY root, LPCSTR subKey, DWORD_PTR context, QVRRegValueProc callback) {
+    CountedString keyClass;
+    CountedString name;
+    RegKey key;
+    KeyStatistics stats;
+    LONG code = OpenAndQuery(root, subKey, keyClass, key, stats);
+    if (code != ERROR_SUCCESS)
+        return code;
+    GrowForLength(name, stats.maxValueNameLength);
+    // One spare byte beyond the longest value; the walk reuses the buffer.
+    BYTE* data = static_cast<BYTE*>(AllocGlobalLocked(SIZE_T(stats.maxValueLength) + 1));
+    if (data == nullptr)
+        return ERROR_SUCCESS; // nothing walked, the key itself was fine
+    for (DWORD index = 0; index < stats.valueCount; ++index) {
+        DWORD nameSize = NameBufferSize(name);
+        DWORD dataSize = stats.maxValueLength;
+        DWORD type = 0;
+        if (RegEnumValueA(key.get(), index, name.GetBuffer(), &nameSize, nullptr, &type, data,
+                          &dataSize) != ERROR_SUCCESS)
+            continue; // unreadable or gone since the key was queried
+        if (!callback(key.get(), type, name.GetString(), data, dataSize, context))
+            break;
+    }
+    FreeGlobalLocked(data);
+    return ERROR_SUCCESS;
+}
+
+BOOL MatchRegValue(DWORD type, LPCSTR name, const BYTE* data, DWORD size, RegValueSearch* search) {
+    if (search == nullptr)
+        return TRUE;
+    if (lstrcmpiA(name ? name : "", search->name ? search->name : "") != 0)
+        return TRUE;
+    search->status = ERROR_SUCCESS;
+    if (search->type != nullptr)
+        *search->type = type;
+    if (search->size != nullptr)
+        *search->size = size;
+    search->data = nullptr;
+    // A value of 0 bytes has nothing to copy: found, with no block (a movable
+    // block of 0 bytes cannot be locked).
+    if (size == 0)
+        return FALSE;
+    void* copy = AllocValueCopy(size);
+    if (copy == nullptr) {
+        search->status = kValueCopyFailed;
+        if (search->type != nullptr)
+            *search->type = 0;
+        if (search->size != nullptr)
+            *search->size = 0;
+        return FALSE;
+    }
+    if (data != nullptr)
+        std::memcpy(copy, data, size);
+    search->data = copy;
+    return FALSE;
+}
+
+DWORD GetRegValue(HKEY root, LPCSTR subKey, LPCSTR valueName, DWORD* type, void** data,
+                  DWORD* size) {
+    *type = 0;
+    *data = nullptr;
+    *size = 0;
+    RegValueSearch search = {valueName, type, nullptr, size, kValueNotFound};
+    EnumRegValues(root, subKey, reinterpret_cast<DWORD_PTR>(&search), SearchStep);
+    if (search.status == ERROR_SUCCESS)
+        *data = search.data;
+    return search.status;
+}
+
+LONG DeleteRegKey(HKEY root, LPCSTR subKey) {
+    return RegDeleteKeyA(root, subKey);
+}
+
+LONG DeleteRegValue(HKEY root, LPCSTR subKey, LPCSTR valueName) {
+    HKEY opened = nullptr;
+    LONG code = RegOpenKeyA(root, subKey, &opened);
+    if (code != ERROR_SUCCESS)
+        return code;
+    RegKey key(opened);
+    RegDeleteValueA(key.get(), valueName);
+    return ERROR_SUCCESS;
+}
+
+} // namespace qvr
