@@ -182,6 +182,39 @@ BOOL QVRAPI QVRFindNextFile(HANDLE search, WIN32_FIND_DATAA* data);
 /* FindClose(search); 1 for a NULL handle. */
 BOOL QVRAPI QVRFindClose(HANDLE search);
 
+/* ---- Copy, delete and tree operations --------------------------------- */
+/* Each gives 1 when done, QVR_DEFERRED_TO_RESTART (1000) when something was
+ * in use and waits for the next restart, 0 on failure (GetLastError() holds
+ * the reason; ERROR_INVALID_PARAMETER for a NULL or empty path). A file is in
+ * use when it cannot be opened for reading and writing without sharing:
+ * open elsewhere, read-only, or in a missing directory. */
+
+/* Copies `source` to `destination`. An in-use destination stays as it is:
+ * the copy goes beside it under its name with the last byte replaced by '^'
+ * (FOO.DLL -> FOO.DL^) and takes its place at the restart. */
+int QVRAPI QVRCopyFile(LPCSTR destination, LPCSTR source);
+/* Deletes a file, or schedules an in-use one for deletion. */
+int QVRAPI QVRDeleteFile(LPCSTR path);
+/* Removes a directory with all it holds; in-use files, and then the
+ * directory, are scheduled (1000). Read-only files and a read-only directory
+ * lose that attribute; a directory's other attributes are not changed. 0 for
+ * a missing directory or one that cannot be removed. The current directory
+ * is the Windows directory during the call and restored afterwards. */
+int QVRAPI QVRDelTree(LPCSTR directory);
+/* Copies the tree `sourceDirectory` into `destinationDirectory` (created
+ * when missing), expanding LZ-compressed files: FOO.DL_ arrives as FOO.DLL,
+ * under its expanded name. Each file passes through a temporary in the
+ * destination named with its first character replaced by '~' ('^' for a name
+ * that begins with '~'), which is deleted. The first failure stops the copy
+ * (0); 1 for a source that cannot be searched. */
+int QVRAPI QVRDumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory);
+/* Windows NT only: schedules the files directly in `directory` and then the
+ * directory for deletion at the restart (subdirectories are left alone).
+ * Non-zero when the directory was scheduled; 0 on other platforms. */
+int QVRAPI InstRemTempDirNT(LPCSTR directory);
+/* Removes an empty directory (1), or schedules its removal and gives 1000. */
+int QVRAPI QVRTryRemoveDir(LPCSTR directory);
+
 /* ---- Targets ---------------------------------------------------------- */
 
 /* Byte offset, in the installer's own record, of its TargetTable pointer

@@ -30,3 +30,29 @@ endif()
 qvr_add_test(deferred_ops_test SOURCES fileops/deferred_ops_test.cpp VERSIONS win95 win31 nt40)
 set_tests_properties(deferred_ops_test deferred_ops_test_win95 deferred_ops_test_win31
                      deferred_ops_test_nt40 PROPERTIES RESOURCE_LOCK qvr_restart_state)
+
+# Copying, deleting and tree operations. They schedule restart work too, so
+# they take the same lock. The compressed sample files are made beside the
+# program, in lzdata\, with mscompress (SZDD data written to NAME_).
+qvr_add_test(copy_tree_test SOURCES fileops/copy_tree_test.cpp VERSIONS win95)
+if(NOT QVR_32BIT)
+    set_tests_properties(copy_tree_test copy_tree_test_win95 PROPERTIES
+                         RESOURCE_LOCK qvr_restart_state)
+    find_program(QVR_MSCOMPRESS mscompress)
+    if(QVR_MSCOMPRESS)
+        set(payload "")
+        foreach(i RANGE 1 120)
+            string(APPEND payload "Line ${i} of the sample payload: repeated words, repeated words.\r\n")
+        endforeach()
+        file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/lz_payload.txt "${payload}")
+        add_custom_command(TARGET copy_tree_test POST_BUILD
+            COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:copy_tree_test>/lzdata
+            COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_BINARY_DIR}/lz_payload.txt
+                    $<TARGET_FILE_DIR:copy_tree_test>/lzdata/PAYLOAD.TXT
+            COMMAND ${CMAKE_COMMAND} -E rm -f $<TARGET_FILE_DIR:copy_tree_test>/lzdata/PAYLOAD.TXT_
+            COMMAND ${QVR_MSCOMPRESS} $<TARGET_FILE_DIR:copy_tree_test>/lzdata/PAYLOAD.TXT
+            VERBATIM)
+    else()
+        message(WARNING "mscompress is missing: the LZ expansion tests skip themselves")
+    endif()
+endif()

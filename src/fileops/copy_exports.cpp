@@ -1,0 +1,38 @@
+// fileops/copy_exports.cpp: copying, deleting and removing files and trees
+// for the installer. Each answers 1 when done, 1000 when part of the work
+// waits for the next restart (the file was in use), 0 on failure with the
+// reason in the last-error value.
+#include "fileops/copy_tree.h"
+#include "qvrdll32.h"
+
+// Copies `source` over `destination` (destination first), or puts the
+// replacement off to the restart when the destination is in use.
+extern "C" int WINAPI QVRCopyFile(LPCSTR destination, LPCSTR source) noexcept {
+    return qvr::CopyFileOrDefer(destination, source);
+}
+
+// Deletes a file now, or at the restart when it is in use.
+extern "C" int WINAPI QVRDeleteFile(LPCSTR path) noexcept {
+    return qvr::DeleteFileOrDefer(path);
+}
+
+// Removes a directory and everything in it.
+extern "C" int WINAPI QVRDelTree(LPCSTR directory) noexcept {
+    return qvr::DeleteTree(directory);
+}
+
+// Copies a tree, expanding compressed files to their expanded names.
+extern "C" int WINAPI QVRDumpDirectory(LPCSTR sourceDirectory,
+                                       LPCSTR destinationDirectory) noexcept {
+    return qvr::DumpDirectory(sourceDirectory, destinationDirectory);
+}
+
+// NT only: removes a flat temporary directory and its files at the restart.
+extern "C" int WINAPI InstRemTempDirNT(LPCSTR directory) noexcept {
+    return qvr::RemoveTempDirAtRestartNT(directory);
+}
+
+// Removes an empty directory now, or schedules it for the restart.
+extern "C" int WINAPI QVRTryRemoveDir(LPCSTR directory) noexcept {
+    return qvr::TryRemoveDir(directory);
+}
