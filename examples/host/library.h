@@ -41,8 +41,8 @@ struct Library {
     // Files and directories
     decltype(&::QVRCreateDir) QVRCreateDir = nullptr;
     decltype(&::QVRPutFile) QVRPutFile = nullptr;
-    BOOL(WINAPI* QVRCopyFile)(LPCSTR destination, LPCSTR source) = nullptr;
-    BOOL(WINAPI* QVRDumpDirectory)(LPCSTR sourceDirectory, LPCSTR destinationDirectory) = nullptr;
+    decltype(&::QVRCopyFile) QVRCopyFile = nullptr;
+    decltype(&::QVRDumpDirectory) QVRDumpDirectory = nullptr;
     // Text files
     decltype(&::CreateTextFileObject) CreateTextFileObject = nullptr;
     decltype(&::DestroyTextFileObject) DestroyTextFileObject = nullptr;
