@@ -82,6 +82,22 @@ expect win95 0 \
     'RunOnce: ' \
     'restart helper _KRBSHEL.EXE renamed to ~KRBSHEL.EXE'
 grep -q 'pending (MoveFileEx)' "$work/win95.out" && fail "win95: MoveFileEx used"
+# Windows 95 and older: the restart helper's stand-in carries out the files.
+host win95-restart qvr_host_win95.exe --after-restart
+expect win95-restart 0 \
+    'restart helper: replace C:\QVRDEMO\SAMPLE\SAMPLE.EXE by C:\QVRDEMO\SAMPLE\SAMPLE.EX^' \
+    'SAMPLE\SAMPLE.EXE  (34 bytes): Sample App 1.0 (the new version)'
+
+host win31 qvr_host_win31.exe
+expect win31 0 \
+    '_KRBINST.BAT: Copy C:\QVRDEMO\SAMPLE\SAMPLE.EX^ C:\QVRDEMO\SAMPLE\SAMPLE.EXE' \
+    '_KRBINST.BAT: Del  C:\QVRDEMO\SAMPLE\SAMPLE.EX^'
+grep -q 'WININIT.QVR\|RunOnce' "$work/win31.out" && fail "win31: Windows 95 restart files written"
+host win31-restart qvr_host_win31.exe --after-restart
+expect win31-restart 0 'SAMPLE\SAMPLE.EXE  (34 bytes): Sample App 1.0 (the new version)'
+for name in restart win95-restart win31-restart; do
+    grep -qF '    SAMPLE\SAMPLE.EX^' "$work/$name.out" && fail "$name: the temporary copy is left"
+done
 
 # Bad input: a clear message and exit code 1, no crash.
 host missing qvr_host_nt40.exe 'C:\no\such\sample'
