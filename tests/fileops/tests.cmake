@@ -28,8 +28,10 @@ endif()
 # they hold one resource lock, which every other test program that schedules
 # restart work must take too.
 qvr_add_test(deferred_ops_test SOURCES fileops/deferred_ops_test.cpp VERSIONS win95 win31 nt40)
-set_tests_properties(deferred_ops_test deferred_ops_test_win95 deferred_ops_test_win31
-                     deferred_ops_test_nt40 PROPERTIES RESOURCE_LOCK qvr_restart_state)
+if(NOT QVR_32BIT)
+    set_tests_properties(deferred_ops_test deferred_ops_test_win95 deferred_ops_test_win31
+                         deferred_ops_test_nt40 PROPERTIES RESOURCE_LOCK qvr_restart_state)
+endif()
 
 # Copying, deleting and tree operations. They schedule restart work too, so
 # they take the same lock. The compressed sample files are made beside the
