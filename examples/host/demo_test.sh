@@ -107,6 +107,18 @@ cp -r "$bin/sample/." "$work/broken/"
 grep -v -e '^\[Targets\]' -e '^TARGET' "$bin/sample/setup.inf" >"$work/broken/setup.inf"
 host broken qvr_host_nt40.exe "Z:$(echo "$work/broken" | tr / '\\')"
 expect broken 1 'has no [Targets] section with lines'
+# A script whose image passes 64K: the library warns in a message box, which
+# the host reports and answers, and the installation goes on.
+mkdir -p "$work/large"
+cp -r "$bin/sample/." "$work/large/"
+{
+    echo "[Padding]"
+    for ((i = 0; i < 2000; i++)); do echo "Key$i = a value that makes the parsed image large"; done
+} >>"$work/large/setup.inf"
+host large qvr_host_nt40.exe "Z:$(echo "$work/large" | tr / '\\')"
+expect large 0 'message box "Script Error": The parsed script size has exceeded 64K!  (answered OK)' \
+    ': 0 unexpected failures'
+
 host usage qvr_host_nt40.exe --bogus
 expect usage 1 'usage: qvr_host'
 

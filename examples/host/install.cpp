@@ -22,6 +22,10 @@ struct InstallerRecord {
     unsigned char bytes[1024] = {};
 };
 
+// GetTarget writes a base path, a backslash and the target's own text (up to
+// 265 bytes each), nested once per relative level: room for a full table.
+constexpr size_t kTargetPathSize = 21 * 266;
+
 class Installation {
   public:
     Installation(Library& library, const std::string& sample) : lib_(library), sample_(sample) {}
@@ -90,10 +94,10 @@ std::string Installation::Expand(const std::string& text) {
     int index = lib_.GetTargetIndex(name.c_str());
     if (index < 0)
         return text;
-    char path[1024] = "";
-    if (lib_.GetTarget(record_.bytes, index, path) == nullptr)
+    std::vector<char> path(kTargetPathSize, '\0');
+    if (lib_.GetTarget(record_.bytes, index, path.data()) == nullptr)
         return text;
-    return std::string(path) + text.substr(name.size());
+    return std::string(path.data()) + text.substr(name.size());
 }
 
 bool Installation::LoadScript() {
@@ -203,10 +207,10 @@ bool Installation::BuildTargets() {
         names.emplace_back(index, name);
     }
     for (const auto& entry : names) {
-        char path[1024] = "";
-        bool got = lib_.GetTarget(record_.bytes, entry.first, path) != nullptr;
+        std::vector<char> path(kTargetPathSize, '\0');
+        bool got = lib_.GetTarget(record_.bytes, entry.first, path.data()) != nullptr;
         Step("GetTarget(record, " + std::to_string(entry.first) + ")", got,
-             entry.second + " = " + Quote(path));
+             entry.second + " = " + Quote(path.data()));
     }
     return true;
 }

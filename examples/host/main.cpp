@@ -7,6 +7,7 @@
 //                                   Windows: finish what waited for it
 #include "install.h"
 #include "library.h"
+#include "message_boxes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
     }
     std::string sample = argc > 1 ? argv[1] : folder + "sample";
 
+    host::StartMessageBoxAnswerer();
     host::Library library;
     std::string dll = folder + "qvrdll32.dll";
     if (!library.Load(dll)) {
