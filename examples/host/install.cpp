@@ -593,7 +593,7 @@ int RunInstallation(Library& library, const std::string& sample) {
 
 int ShowAfterRestart() {
     Heading("After the restart");
-    std::vector<std::string> done = RunRestartHelper();
+    std::vector<std::string> done = RunRestartHelper(WindowsDirectory());
     for (const std::string& line : done)
         Note("restart helper: " + line);
     if (done.empty())

@@ -210,10 +210,14 @@ std::vector<std::string> ListFiles(const std::string& folder) {
 }
 
 std::vector<std::string> PendingRenames() {
-    std::vector<std::string> out;
     std::string data;
     if (!ReadValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, "PendingFileRenameOperations", data))
-        return out;
+        return {};
+    return DescribePendingRenames(data);
+}
+
+std::vector<std::string> DescribePendingRenames(const std::string& data) {
+    std::vector<std::string> out;
     std::vector<std::string> strings;
     for (size_t start = 0; start < data.size();) {
         size_t end = data.find('\0', start);
@@ -275,9 +279,8 @@ void Replace(const std::string& target, const std::string& source, std::vector<s
 
 } // namespace
 
-std::vector<std::string> RunRestartHelper() {
+std::vector<std::string> RunRestartHelper(const std::string& windows) {
     std::vector<std::string> out;
-    const std::string windows = WindowsDirectory();
     std::string text;
     const std::string wininit = Join(windows, "WININIT.QVR");
     if (ReadText(wininit, text)) {

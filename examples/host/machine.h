@@ -47,13 +47,16 @@ std::vector<std::string> ListFiles(const std::string& folder);
 // The pending renames and deletions that Windows NT carries out at restart
 // (as "delete X" / "rename X -> Y" lines).
 std::vector<std::string> PendingRenames();
+// The same from the REG_MULTI_SZ data of PendingFileRenameOperations: pairs
+// of source and destination (empty for a deletion), ended by an empty string.
+std::vector<std::string> DescribePendingRenames(const std::string& data);
 // The values under HKLM\...\RunOnce as "name = data".
 std::vector<std::string> RunOnceValues();
 
 // Stands in for the installer's restart helper on Windows 95 and older:
 // carries out "WININIT.QVR" (TARGET=SOURCE replaces, NUL=PATH deletes) and
-// "_KRBINST.BAT" (Copy, Del, Rmdir, DelTree /Y, Rem) and removes both files.
-// Returns one line per action.
-std::vector<std::string> RunRestartHelper();
+// "_KRBINST.BAT" (Copy, Del, Rmdir, DelTree /Y, Rem) in `windowsDirectory`
+// and removes both files. Returns one line per action.
+std::vector<std::string> RunRestartHelper(const std::string& windowsDirectory);
 
 } // namespace host
