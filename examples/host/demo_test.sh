@@ -14,12 +14,13 @@ fail() {
     failures=$((failures + 1))
 }
 
-# host NAME EXE [ARGS]: runs a copy of the host, report in $work/NAME.out,
-# exit code in $work/NAME.rc.
+# host NAME EXE [ARGS]: runs a copy of the host (EXE in BIN_DIR unless it is
+# an absolute path), report in $work/NAME.out, exit code in $work/NAME.rc.
 host() {
     local name=$1 exe=$2
     shift 2
-    timeout 120 "$wine_run" "$loader" "$prefix" "$bin/$exe" "$@" >"$work/$name.out" 2>&1
+    [[ $exe == /* ]] || exe=$bin/$exe
+    timeout 120 "$wine_run" "$loader" "$prefix" "$exe" "$@" >"$work/$name.out" 2>&1
     echo $? >"$work/$name.rc"
 }
 
@@ -107,6 +108,19 @@ cp -r "$bin/sample/." "$work/broken/"
 grep -v -e '^\[Targets\]' -e '^TARGET' "$bin/sample/setup.inf" >"$work/broken/setup.inf"
 host broken qvr_host_nt40.exe "Z:$(echo "$work/broken" | tr / '\\')"
 expect broken 1 'has no [Targets] section with lines'
+mkdir -p "$work/nodisks"
+cp -r "$bin/sample/." "$work/nodisks/"
+rm "$work/nodisks/disks.inf"
+host nodisks qvr_host_nt40.exe "Z:$(echo "$work/nodisks" | tr / '\\')"
+expect nodisks 1 'nodisks\disks.inf is missing'
+grep -q 'InfInit(' "$work/nodisks.out" && fail "nodisks: the script was loaded all the same"
+
+# Without the DLL beside it the host says so (exit code 2).
+mkdir -p "$work/nodll"
+cp "$bin/qvr_host_nt40.exe" "$work/nodll/"
+host nodll "$work/nodll/qvr_host_nt40.exe"
+expect nodll 2 'error: cannot load' 'qvrdll32.dll'
+
 # A script whose image passes 64K: the library warns in a message box, which
 # the host reports and answers, and the installation goes on.
 mkdir -p "$work/large"

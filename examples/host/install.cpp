@@ -8,6 +8,7 @@
 #include "report.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <vector>
