@@ -166,9 +166,15 @@ bool Installation::ReadSettings() {
         Step("InfSearchRow(\"Files\", 0, " + Quote(running_) + ")", row,
              row >= 0 ? "row of the file that is in use" : "not among the files");
     }
-    for (char* line : SectionLines("Disk1", lib_.InfGetDiskInfPtr()))
-        Note("disks.inf [Disk1]: disk " + Field(line, 0) + " is " + Quote(Field(line, 1)) +
-             " in folder " + Quote(Field(line, 2)));
+    for (int disk = 1;; ++disk) {
+        std::string section = "Disk" + std::to_string(disk);
+        std::vector<char*> lines = SectionLines(section.c_str(), lib_.InfGetDiskInfPtr());
+        if (lines.empty())
+            break;
+        for (char* line : lines)
+            Note("disks.inf [" + section + "]: disk " + Field(line, 0) + " is " +
+                 Quote(Field(line, 1)) + " in folder " + Quote(Field(line, 2)));
+    }
     return true;
 }
 
