@@ -142,9 +142,8 @@ int DumpOneFile(LPCSTR sourceDirectory, LPCSTR destinationDirectory, LPCSTR name
     LPCSTR shortSource = ShortFormOf(source, sourceShort);
 
     // The expanded name comes from the long path, so that long names
-    // survive; only its file-name part is used.
-    // The buffer starts out holding the name, which is what it keeps when the
-    // file cannot be opened to read its header.
+    // survive; only its file-name part is used. The buffer starts out holding
+    // the name, which it keeps when the file's header cannot be read.
     char expanded[kJoinedPathSize];
     lstrcpyA(expanded, source);
     if (GetExpandedNameA(source, expanded) == LZERROR_BADVALUE)
@@ -159,10 +158,18 @@ int DumpOneFile(LPCSTR sourceDirectory, LPCSTR destinationDirectory, LPCSTR name
     if (!MakeTemporaryPath(temporary, destinationDirectory, expanded) ||
         !JoinPath(finalPath, destinationDirectory, expanded))
         return RESULT_FAILED;
+    // The LZ functions open through OFSTRUCT, whose path holds 128 bytes:
+    // the temporary is made first, so that it has a short form to go by.
+    FileHandle made(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    made.reset();
     LPCSTR shortTemporary = ShortFormOf(temporary, temporaryShort);
 
-    if (!ExpandFile(shortSource, shortTemporary))
+    if (!ExpandFile(shortSource, shortTemporary)) {
+        LastErrorGuard keep;
+        DeleteFileA(temporary);
         return RESULT_FAILED;
+    }
     const int copied = CopyFileOrDefer(finalPath, shortTemporary);
     {
         LastErrorGuard keep;

@@ -10,6 +10,7 @@
 #include "fileops/deferred_ops.h"
 #include "frame/platform.h"
 #include "support/dll.h"
+#include "support/restart_state.h"
 #include "support/temp_dir.h"
 #include "util/unique.h"
 
@@ -27,22 +28,6 @@ using namespace qvrtest;
 
 using TwoPathFn = int(WINAPI*)(LPCSTR, LPCSTR);
 using OnePathFn = int(WINAPI*)(LPCSTR);
-
-const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-const char kPendingValue[] = "PendingFileRenameOperations";
-const char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-const char kRunOnceName[] = "Halvorix Installer for Windows";
-
-std::string WindowsDir() {
-    char buffer[MAX_PATH] = "";
-    GetWindowsDirectoryA(buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string Win(const std::string& name) {
-    std::string dir = WindowsDir();
-    return dir.back() == '\\' ? dir + name : dir + "\\" + name;
-}
 
 std::string CurrentDirectory() {
     char path[MAX_PATH] = "";
@@ -87,74 +72,6 @@ qvr::FileHandle HoldOpen(const std::string& path) {
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-struct SavedValue {
-    bool present = false;
-    DWORD type = 0;
-    std::string data;
-};
-
-SavedValue ReadValue(HKEY root, const char* key, const char* name) {
-    SavedValue v;
-    HKEY k;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != 0)
-        return v;
-    DWORD size = 0;
-    if (RegQueryValueExA(k, name, nullptr, &v.type, nullptr, &size) == 0) {
-        v.data.resize(size);
-        v.present = size == 0 || RegQueryValueExA(k, name, nullptr, &v.type,
-                                                  reinterpret_cast<BYTE*>(&v.data[0]), &size) == 0;
-        v.data.resize(size);
-    }
-    RegCloseKey(k);
-    return v;
-}
-
-void WriteValue(HKEY root, const char* key, const char* name, const SavedValue& v) {
-    HKEY k;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0)
-        return;
-    if (v.present)
-        RegSetValueExA(k, name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
-                       static_cast<DWORD>(v.data.size()));
-    else
-        RegDeleteValueA(k, name);
-    RegCloseKey(k);
-}
-
-// The pending operations as strings, without the list's final empty string.
-std::vector<std::string> Pending() {
-    SavedValue v = ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (v.present && start < v.data.size()) {
-        size_t end = v.data.find('\0', start);
-        if (end == std::string::npos)
-            end = v.data.size();
-        out.push_back(v.data.substr(start, end - start));
-        start = end + 1;
-    }
-    if (!out.empty() && out.back().empty())
-        out.pop_back();
-    return out;
-}
-
-std::string Nt(const std::string& path) {
-    return "\\??\\" + path;
-}
-
-void RunWinebootRestart() {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    char command[] = "wineboot.exe -r";
-    ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process))
-        << GetLastError();
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
 class CopyTreeTest : public FileTest {
   protected:
     TwoPathFn copyFile = Export<TwoPathFn>("_QVRCopyFile@8");
@@ -164,36 +81,20 @@ class CopyTreeTest : public FileTest {
     OnePathFn remTempDirNt = Export<OnePathFn>("_InstRemTempDirNT@4");
     OnePathFn tryRemoveDir = Export<OnePathFn>("_QVRTryRemoveDir@4");
 
-    std::vector<std::string> stateFiles = {Win("WININIT.QVR"), Win("_KRBINST.BAT"),
-                                           Win("~KRBINST.EXE")};
-    std::vector<std::optional<std::string>> savedFiles;
-    SavedValue savedPending, savedRunOnce;
+    std::optional<RestartStateGuard> restartState;
     std::string savedCurrent = CurrentDirectory();
 
     void SetUp() override {
         ASSERT_TRUE(copyFile && deleteFile && delTree && dumpDirectory && remTempDirNt &&
                     tryRemoveDir);
-        for (const std::string& file : stateFiles) {
-            savedFiles.push_back(FileExists(file) ? std::optional<std::string>(ReadBytes(file))
-                                                  : std::nullopt);
-            DeleteFileA(file.c_str());
-        }
-        savedPending = ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
-        WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, SavedValue());
-        savedRunOnce = ReadValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName);
+        restartState.emplace();
         qvr::ntHelperScheduled = 0;
         qvr::runOnceWritten = 0;
         qvr::wininitHeaderWritten = 0;
         qvr::win95MarkerWritten = 0;
     }
     void TearDown() override {
-        for (size_t i = 0; i < savedFiles.size(); ++i) {
-            DeleteFileA(stateFiles[i].c_str());
-            if (savedFiles[i])
-                WriteBytes(stateFiles[i], *savedFiles[i]);
-        }
-        WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, savedPending);
-        WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, savedRunOnce);
+        restartState.reset();
         EXPECT_EQ(CurrentDirectory(), savedCurrent);
         SetCurrentDirectoryA(savedCurrent.c_str());
         FileTest::TearDown();
@@ -201,10 +102,10 @@ class CopyTreeTest : public FileTest {
 
     // The pending operations without the restart helper's deletion.
     static std::vector<std::string> PendingWithoutHelper() {
-        std::vector<std::string> all = Pending();
+        std::vector<std::string> all = PendingOperations();
         std::vector<std::string> out;
         for (size_t i = 0; i + 1 < all.size(); i += 2) {
-            if (all[i] == Nt(Win("~KRBINST.EXE")))
+            if (all[i] == NtPath(WindowsPath("~KRBINST.EXE")))
                 continue;
             out.push_back(all[i]);
             out.push_back(all[i + 1]);
@@ -232,6 +133,15 @@ class Win95CopyTreeTest : public CopyTreeTest {
         CopyTreeTest::SetUp();
     }
 };
+
+// The copy named for Windows 95 really runs as Windows 95; otherwise its
+// platform tests would all skip and prove nothing.
+TEST_F(CopyTreeTest, ProgramRunsOnItsPlatform) {
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    const bool named95 = std::string(program).find("_win95.exe") != std::string::npos;
+    EXPECT_EQ(!qvr::IsWindowsNT() && qvr::IsVersion4(), named95) << program;
+}
 
 // ---- The in-use test -------------------------------------------------------
 
@@ -312,7 +222,7 @@ TEST_F(CopyTreeTest, CopyAndDeleteWithoutAnythingInUse) {
     // Nothing appeared besides what the rows made, no '^' temporary.
     EXPECT_EQ(Listing(dir.path()),
               (std::set<std::string>{"source.bin", "fresh.bin", "existing.bin"}));
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 TEST_F(CopyTreeTest, NullEmptyAndMissingArguments) {
@@ -360,7 +270,7 @@ TEST_F(CopyTreeTest, NullEmptyAndMissingArguments) {
     }
     EXPECT_TRUE(FileExists(source)) << "deltree of a file must not delete it";
     EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"source.bin"}));
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 // A destination of 260 characters is one past what Windows' ANSI file
@@ -385,7 +295,7 @@ TEST_F(CopyTreeTest, DestinationOf260Characters) {
     EXPECT_EQ(deleteFile(destination.c_str()), platformCopies ? 1 : 0);
     EXPECT_EQ(delTree(destination.c_str()), 0);
     EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"source.bin"}));
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 // Copying over a file that is held open puts the copy beside it under the
@@ -405,13 +315,14 @@ TEST_F(NtCopyTreeTest, CopyOverHeldFileWaitsForTheRestart) {
     EXPECT_EQ(ReadBytes(destination), "old content");
     // Delete the target, then rename the temporary to it, as the caller
     // spelled both.
-    EXPECT_EQ(PendingWithoutHelper(), (std::vector<std::string>{Nt(destination), "", Nt(temporary),
-                                                                "!" + Nt(destination)}));
+    EXPECT_EQ(PendingWithoutHelper(),
+              (std::vector<std::string>{NtPath(destination), "", NtPath(temporary),
+                                        "!" + NtPath(destination)}));
 
-    RunWinebootRestart();
+    ASSERT_TRUE(RunWineRestart());
     EXPECT_EQ(ReadBytes(destination), "new content");
     EXPECT_FALSE(FileExists(temporary));
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 // A read-only destination counts as in use where the platform refuses to
@@ -447,32 +358,12 @@ TEST_F(NtCopyTreeTest, DeleteHeldFileSchedulesItsShortForm) {
         EXPECT_EQ(deleteFile(path.c_str()), 1000);
     }
     EXPECT_EQ(ReadBytes(path), "held");
-    EXPECT_EQ(PendingWithoutHelper(), (std::vector<std::string>{Nt(ShortForm(path)), ""}));
-}
-
-// A path in a missing directory fails the in-use test's open with
-// ERROR_PATH_NOT_FOUND, which counts as in use: the deletion is scheduled.
-TEST_F(NtCopyTreeTest, DeleteInMissingDirectoryIsScheduled) {
-    std::string path = dir / "gone\\FILE.DLL";
-    EXPECT_EQ(deleteFile(path.c_str()), 1000);
-    EXPECT_EQ(PendingWithoutHelper(), (std::vector<std::string>{Nt(path), ""}));
-}
-
-TEST_F(Win95CopyTreeTest, CopyOverHeldFileAppendsToWininit) {
-    std::string source = dir / "NEW.DLL";
-    std::string destination = dir / "FOO.DLL";
-    WriteBytes(source, "new content");
-    WriteBytes(destination, "old content");
-    {
-        qvr::FileHandle holder = HoldOpen(destination);
-        ASSERT_TRUE(holder);
-        EXPECT_EQ(qvr::CopyFileOrDefer(destination.c_str(), source.c_str()), 1000);
-    }
-    EXPECT_EQ(ReadBytes(destination), "old content");
-    EXPECT_EQ(ReadBytes(dir / "FOO.DL^"), "new content");
-    EXPECT_EQ(ReadBytes(Win("WININIT.QVR")),
-              "NUL=" + Win("~KRBINST.EXE") + "\r\n" + destination + "=" + dir / "FOO.DL^" + "\r\n");
-    EXPECT_TRUE(Pending().empty());
+    // A path in a missing directory fails the in-use test's open with
+    // ERROR_PATH_NOT_FOUND, which counts as in use: it is scheduled too.
+    std::string missing = dir / "gone\\FILE.DLL";
+    EXPECT_EQ(deleteFile(missing.c_str()), 1000);
+    EXPECT_EQ(PendingWithoutHelper(),
+              (std::vector<std::string>{NtPath(ShortForm(path)), "", NtPath(missing), ""}));
 }
 
 // ---- Trees -------------------------------------------------------------------
@@ -497,7 +388,7 @@ TEST_F(CopyTreeTest, DelTreeRemovesEverything) {
     EXPECT_EQ(delTree(root.c_str()), 1);
     EXPECT_FALSE(DirExists(root));
     EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"beside.txt"}));
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 // A subdirectory that cannot be removed (held open without sharing) gives 0
@@ -518,7 +409,7 @@ TEST_F(CopyTreeTest, DelTreeWithSubdirectoryThatStays) {
     EXPECT_EQ(delTree(root.c_str()), 0);
     EXPECT_NE(GetLastError(), 0xDEADBEEFu);
     EXPECT_EQ(Listing(root), (std::set<std::string>{"stuck"}));
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 // The tree being removed is the current directory: it is left for the
@@ -551,29 +442,12 @@ TEST_F(NtCopyTreeTest, DelTreeWithHeldFileSchedulesFileAndDirectories) {
     EXPECT_EQ(Listing(root), (std::set<std::string>{"sub", "sub\\held.dll"}));
     // The file, then its directory, then the root, innermost first.
     EXPECT_EQ(PendingWithoutHelper(),
-              (std::vector<std::string>{Nt(ShortForm(held)), "", Nt(ShortForm(sub)), "",
-                                        Nt(ShortForm(root)), ""}));
+              (std::vector<std::string>{NtPath(ShortForm(held)), "", NtPath(ShortForm(sub)), "",
+                                        NtPath(ShortForm(root)), ""}));
 
-    RunWinebootRestart();
+    ASSERT_TRUE(RunWineRestart());
     EXPECT_FALSE(DirExists(root));
-    EXPECT_TRUE(Pending().empty());
-}
-
-TEST_F(Win95CopyTreeTest, DelTreeWithHeldFileWritesWininitAndBatch) {
-    std::string root = dir / "tree";
-    std::string held = root + "\\held.dll";
-    ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
-    WriteBytes(held, "held");
-    {
-        qvr::FileHandle holder = HoldOpen(held);
-        ASSERT_TRUE(holder);
-        EXPECT_EQ(qvr::DeleteTree(root.c_str()), 1000);
-    }
-    EXPECT_EQ(ReadBytes(Win("WININIT.QVR")), "NUL=" + Win("~KRBINST.EXE") +
-                                                 "\r\nNUL=" + ShortForm(held) +
-                                                 "\r\nNUL=" + ShortForm(root) + "\r\n");
-    EXPECT_EQ(ReadBytes(Win("_KRBINST.BAT")),
-              "@echo off\r\nRem  Windows 95\r\nDelTree /Y  " + ShortForm(root) + "\r\n");
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 TEST_F(NtCopyTreeTest, TryRemoveDir) {
@@ -584,20 +458,10 @@ TEST_F(NtCopyTreeTest, TryRemoveDir) {
     WriteBytes(full + "\\f.txt", "f");
     EXPECT_EQ(tryRemoveDir(empty.c_str()), 1);
     EXPECT_FALSE(DirExists(empty));
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(PendingOperations().empty());
     EXPECT_EQ(tryRemoveDir(full.c_str()), 1000);
     EXPECT_TRUE(FileExists(full + "\\f.txt"));
-    EXPECT_EQ(PendingWithoutHelper(), (std::vector<std::string>{Nt(ShortForm(full)), ""}));
-}
-
-TEST_F(Win95CopyTreeTest, TryRemoveDirOfNonEmptyDirectory) {
-    std::string full = dir / "full";
-    ASSERT_TRUE(CreateDirectoryA(full.c_str(), nullptr));
-    WriteBytes(full + "\\f.txt", "f");
-    EXPECT_EQ(qvr::TryRemoveDir(full.c_str()), 1000);
-    EXPECT_EQ(ReadBytes(Win("WININIT.QVR")),
-              "NUL=" + Win("~KRBINST.EXE") + "\r\nNUL=" + ShortForm(full) + "\r\n");
-    EXPECT_EQ(ReadBytes(Win("_KRBINST.BAT")), "@echo off\r\nRmdir  " + ShortForm(full) + "\r\n");
+    EXPECT_EQ(PendingWithoutHelper(), (std::vector<std::string>{NtPath(ShortForm(full)), ""}));
 }
 
 TEST_F(NtCopyTreeTest, RemTempDirSchedulesTheFlatDirectory) {
@@ -613,23 +477,54 @@ TEST_F(NtCopyTreeTest, RemTempDirSchedulesTheFlatDirectory) {
     EXPECT_EQ(GetFileAttributesA((temp + "\\two.tmp").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     // Files in search order, then the directory; no helper, nothing inside
     // the subdirectory.
-    std::vector<std::string> pending = Pending();
+    std::vector<std::string> pending = PendingOperations();
     ASSERT_EQ(pending.size(), 6u);
     std::set<std::string> files = {pending[0], pending[2]};
-    EXPECT_EQ(files, (std::set<std::string>{Nt(temp + "\\one.tmp"), Nt(temp + "\\two.tmp")}));
-    EXPECT_EQ(pending[4], Nt(temp));
+    EXPECT_EQ(files,
+              (std::set<std::string>{NtPath(temp + "\\one.tmp"), NtPath(temp + "\\two.tmp")}));
+    EXPECT_EQ(pending[4], NtPath(temp));
     EXPECT_EQ(pending[1] + pending[3] + pending[5], "");
     EXPECT_TRUE(FileExists(temp + "\\one.tmp"));
 }
 
-TEST_F(Win95CopyTreeTest, RemTempDirDoesNothing) {
+// On Windows 95 the same work goes to "WININIT.QVR" and "_KRBINST.BAT",
+// directories as whole trees from a tree removal and as single directories
+// from QVRTryRemoveDir; the NT-only temporary directory removal does nothing.
+TEST_F(Win95CopyTreeTest, InUseWorkGoesToWininitAndBatch) {
+    const std::string wininit = WindowsPath("WININIT.QVR");
+    const std::string batch = WindowsPath("_KRBINST.BAT");
     std::string temp = dir / "tmp";
     ASSERT_TRUE(CreateDirectoryA(temp.c_str(), nullptr));
     WriteBytes(temp + "\\one.tmp", "1");
     EXPECT_EQ(qvr::RemoveTempDirAtRestartNT(temp.c_str()), 0);
-    EXPECT_FALSE(FileExists(Win("WININIT.QVR")));
-    EXPECT_FALSE(FileExists(Win("_KRBINST.BAT")));
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_FALSE(FileExists(wininit));
+    EXPECT_FALSE(FileExists(batch));
+
+    std::string destination = dir / "FOO.DLL";
+    WriteBytes(dir / "NEW.DLL", "new content");
+    WriteBytes(destination, "old content");
+    std::string root = dir / "tree";
+    std::string held = root + "\\held.dll";
+    ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
+    WriteBytes(held, "held");
+    {
+        qvr::FileHandle holdDestination = HoldOpen(destination);
+        qvr::FileHandle holdInTree = HoldOpen(held);
+        ASSERT_TRUE(holdDestination && holdInTree);
+        EXPECT_EQ(qvr::CopyFileOrDefer(destination.c_str(), (dir / "NEW.DLL").c_str()), 1000);
+        EXPECT_EQ(qvr::DeleteTree(root.c_str()), 1000);
+    }
+    EXPECT_EQ(ReadBytes(destination), "old content");
+    EXPECT_EQ(ReadBytes(dir / "FOO.DL^"), "new content");
+    EXPECT_EQ(qvr::TryRemoveDir(root.c_str()), 1000);
+
+    EXPECT_EQ(ReadBytes(wininit), "NUL=" + WindowsPath("~KRBINST.EXE") + "\r\n" + destination +
+                                      "=" + dir / "FOO.DL^" + "\r\nNUL=" + ShortForm(held) +
+                                      "\r\nNUL=" + ShortForm(root) + "\r\nNUL=" + ShortForm(root) +
+                                      "\r\n");
+    EXPECT_EQ(ReadBytes(batch), "@echo off\r\nRem  Windows 95\r\nDelTree /Y  " + ShortForm(root) +
+                                    "\r\nRmdir  " + ShortForm(root) + "\r\n");
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 // ---- Copying a tree with expansion -------------------------------------------
@@ -693,7 +588,7 @@ TEST_F(DumpDirectoryTest, ExpandsTreeUnderExpandedNames) {
     EXPECT_EQ(ReadBytes(destination + "\\PLAIN.BIN"), binary);
     EXPECT_EQ(ReadBytes(destination + "\\~TILDE.TXT"), "tilde");
     EXPECT_EQ(ReadBytes(destination + "\\sub\\Long Name.txt"), "long");
-    EXPECT_TRUE(Pending().empty());
+    EXPECT_TRUE(PendingOperations().empty());
 }
 
 TEST_F(DumpDirectoryTest, MissingSourceAndMissingDestinationParent) {
@@ -743,7 +638,22 @@ TEST_F(DumpDirectoryTest, HeldDestinationIsReplacedAtRestart) {
     EXPECT_EQ(Listing(destination), (std::set<std::string>{"FOO.DLL", "FOO.DL^"}));
     EXPECT_EQ(ReadBytes(destination + "\\FOO.DL^"), payload);
 
-    RunWinebootRestart();
+    ASSERT_TRUE(RunWineRestart());
+    EXPECT_EQ(Listing(destination), (std::set<std::string>{"FOO.DLL"}));
+    EXPECT_EQ(ReadBytes(destination + "\\FOO.DLL"), payload);
+}
+
+// A destination deeper than the 128 bytes of OFSTRUCT's path, through which
+// the LZ functions open files (Wine, like Windows, refuses a longer one): the
+// files go by their short forms, and the copy works.
+TEST_F(DumpDirectoryTest, DestinationPathLongerThanOfstruct) {
+    std::string source = dir / "src";
+    ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr));
+    WriteBytes(source + "\\FOO.DLL_", compressed);
+    std::string destination = dir / std::string(150, 'd');
+    ASSERT_GT(destination.size(), 128u);
+
+    EXPECT_EQ(dumpDirectory(source.c_str(), destination.c_str()), 1);
     EXPECT_EQ(Listing(destination), (std::set<std::string>{"FOO.DLL"}));
     EXPECT_EQ(ReadBytes(destination + "\\FOO.DLL"), payload);
 }

@@ -1,0 +1,122 @@
+// support/restart_state.cpp
+#include "support/restart_state.h"
+
+#include "support/temp_dir.h"
+
+#include <windows.h>
+
+namespace qvrtest {
+
+namespace {
+
+const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingValue[] = "PendingFileRenameOperations";
+const char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const char kRunOnceName[] = "Halvorix Installer for Windows"; // string 80
+const char* const kStateFiles[] = {"WININIT.QVR", "_KRBINST.BAT", "~KRBINST.EXE", "~KRBINST.PIF",
+                                   "~KRBSHEL.EXE"};
+
+using Value = RestartStateGuard::Value;
+
+Value ReadValue(HKEY root, const char* key, const char* name) {
+    Value v;
+    HKEY k;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return v;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(k, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        v.data.resize(size);
+        v.present = size == 0 ||
+                    RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(&v.data[0]),
+                                     &size) == ERROR_SUCCESS;
+        v.data.resize(size);
+        v.type = type;
+    }
+    RegCloseKey(k);
+    return v;
+}
+
+void WriteValue(HKEY root, const char* key, const char* name, const Value& v) {
+    HKEY k;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    if (v.present)
+        RegSetValueExA(k, name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
+                       static_cast<DWORD>(v.data.size()));
+    else
+        RegDeleteValueA(k, name);
+    RegCloseKey(k);
+}
+
+} // namespace
+
+RestartStateGuard::RestartStateGuard() {
+    for (const char* name : kStateFiles) {
+        std::string path = WindowsPath(name);
+        savedFiles_.push_back(FileExists(path) ? std::optional<std::string>(ReadBytes(path))
+                                               : std::nullopt);
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        files_.push_back(path);
+    }
+    savedPending_ = ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
+    WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, Value());
+    savedRunOnce_ = ReadValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName);
+    WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, Value());
+}
+
+RestartStateGuard::~RestartStateGuard() {
+    for (size_t i = 0; i < files_.size(); ++i) {
+        SetFileAttributesA(files_[i].c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(files_[i].c_str());
+        if (savedFiles_[i])
+            WriteBytes(files_[i], *savedFiles_[i]);
+    }
+    WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, savedPending_);
+    WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, savedRunOnce_);
+}
+
+std::string WindowsPath(const std::string& name) {
+    char buffer[MAX_PATH] = "";
+    GetWindowsDirectoryA(buffer, sizeof buffer);
+    std::string dir = buffer;
+    return !dir.empty() && dir.back() == '\\' ? dir + name : dir + "\\" + name;
+}
+
+std::vector<std::string> PendingOperations() {
+    Value v = ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (v.present && start < v.data.size()) {
+        size_t end = v.data.find('\0', start);
+        if (end == std::string::npos)
+            end = v.data.size();
+        out.push_back(v.data.substr(start, end - start));
+        start = end + 1;
+    }
+    if (!out.empty() && out.back().empty())
+        out.pop_back();
+    return out;
+}
+
+std::string NtPath(const std::string& path) {
+    return "\\??\\" + path;
+}
+
+bool RunWineRestart() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    char command[] = "wineboot.exe -r";
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    const bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ended;
+}
+
+} // namespace qvrtest

@@ -1,0 +1,45 @@
+// support/restart_state.h: the prefix's state for work put off to the next
+// restart (the pending operations of MoveFileExA, the restart files in the
+// Windows directory, the RunOnce value), which every test program of a build
+// tree shares, and Wine's restart that carries the pending operations out.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qvrtest {
+
+// Saves the restart state, clears it, and puts it back when destroyed.
+class RestartStateGuard {
+  public:
+    RestartStateGuard();
+    ~RestartStateGuard();
+    RestartStateGuard(const RestartStateGuard&) = delete;
+    RestartStateGuard& operator=(const RestartStateGuard&) = delete;
+
+    struct Value {
+        bool present = false;
+        unsigned long type = 0;
+        std::string data;
+    };
+
+  private:
+    std::vector<std::string> files_;
+    std::vector<std::optional<std::string>> savedFiles_;
+    Value savedPending_, savedRunOnce_;
+};
+
+// "<windir>\name".
+std::string WindowsPath(const std::string& name);
+// The strings of the pending operations list, empty ones included, without
+// the one that ends the list: pairs of "\??\source" and "" (deletion) or
+// "!\??\destination" (rename with replace).
+std::vector<std::string> PendingOperations();
+// How a path appears in the pending operations list.
+std::string NtPath(const std::string& path);
+// Runs "wineboot -r", which carries out the pending operations. False when it
+// could not be started or did not end within a minute.
+bool RunWineRestart();
+
+} // namespace qvrtest
