@@ -1,9 +1,13 @@
 cmake_minimum_required(VERSION 3.25)
-# Checks the export table of the DLL against the list of exports the
-# installer looks up (tests/exports/expected_exports.txt):
+# Checks the DLL's export table against the list of exports the installer
+# looks up (tests/exports/expected_exports.txt):
 #   - every exported name must be on the list (decorated name, argument bytes);
 #   - with REQUIRE_ALL, every name on the list must be exported.
-# cmake -DOBJDUMP=... -DDLL=... -DEXPECTED=... [-DREQUIRE_ALL=ON] -P check-exports.cmake
+# With ALLOWED_IMPORTS (the shipped 32-bit DLL) it also checks that every
+# imported DLL and function is on that list, and that the PE header declares
+# OS and subsystem version 4.0.
+# cmake -DOBJDUMP=... -DDLL=... -DEXPECTED=... [-DREQUIRE_ALL=ON]
+#       [-DALLOWED_IMPORTS=...] -P check-exports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -47,6 +51,52 @@ foreach(name IN LISTS expected)
         endif()
     endif()
 endforeach()
+if(ALLOWED_IMPORTS)
+    file(STRINGS ${ALLOWED_IMPORTS} lines)
+    set(allowed)
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE "#.*" "" line "${line}")
+        string(STRIP "${line}" line)
+        if(line MATCHES "^([^ ]+) +([^ ]+)$")
+            string(TOLOWER "${CMAKE_MATCH_1}" dll)
+            list(APPEND allowed "${dll}:${CMAKE_MATCH_2}")
+        endif()
+    endforeach()
+    # objdump lists each imported DLL, then its functions by hint and name.
+    string(REGEX MATCHALL "DLL Name: [^\n]+|\n\t[0-9a-f]+\t +[0-9]+  [A-Za-z_][A-Za-z0-9_]*" entries "${dump}")
+    set(dll "")
+    set(imports 0)
+    foreach(entry IN LISTS entries)
+        if(entry MATCHES "^DLL Name: (.+)$")
+            string(TOLOWER "${CMAKE_MATCH_1}" dll)
+        else()
+            string(REGEX REPLACE ".* " "" function "${entry}")
+            math(EXPR imports "${imports} + 1")
+            if(NOT "${dll}:${function}" IN_LIST allowed)
+                message(SEND_ERROR "import not allowed: ${dll} ${function}")
+                math(EXPR failures "${failures} + 1")
+            endif()
+        endif()
+    endforeach()
+    if(imports EQUAL 0)
+        message(SEND_ERROR "no imports found in ${DLL}: objdump output not understood")
+        math(EXPR failures "${failures} + 1")
+    endif()
+    foreach(field MajorOSystemVersion MajorSubsystemVersion)
+        if(NOT dump MATCHES "${field}\t4\n")
+            message(SEND_ERROR "${field} is not 4")
+            math(EXPR failures "${failures} + 1")
+        endif()
+    endforeach()
+    foreach(field MinorOSystemVersion MinorSubsystemVersion)
+        if(NOT dump MATCHES "${field}\t0\n")
+            message(SEND_ERROR "${field} is not 0")
+            math(EXPR failures "${failures} + 1")
+        endif()
+    endforeach()
+    message("imports: ${imports} functions, all allowed; OS and subsystem version 4.0")
+endif()
+
 list(LENGTH exported count)
 list(LENGTH expected total)
 if(failures GREATER 0 OR (REQUIRE_ALL AND missing GREATER 0))
