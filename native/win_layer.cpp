@@ -456,3 +456,10 @@ BOOL OemToCharA(LPCSTR source, LPSTR destination) {
             return TRUE;
     }
 }
+
+// A null value removes the variable.
+BOOL SetEnvironmentVariableA(LPCSTR name, LPCSTR value) {
+    if (name == nullptr)
+        return FALSE;
+    return (value != nullptr ? setenv(name, value, 1) : unsetenv(name)) == 0;
+}

@@ -135,6 +135,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // Environment.
 DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+BOOL SetEnvironmentVariableA(LPCSTR name, LPCSTR value);
 
 // Directories (over mkdir; backslashes are taken as slashes).
 struct SECURITY_ATTRIBUTES;

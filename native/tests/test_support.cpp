@@ -3,11 +3,13 @@
 // of being found on screen; temporary folders live under /tmp.
 #include "frame/module_state.h"
 #include "native/win_layer.h"
+#include "support/dll.h"
 #include "support/message_boxes.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <ftw.h>
 #include <unistd.h>
 
@@ -31,6 +33,16 @@ std::vector<CapturedBox> TakeMessageBoxes() {
 void QvrTest::TearDown() {
     for (const CapturedBox& box : TakeMessageBoxes())
         ADD_FAILURE() << "unexpected message box \"" << box.caption << "\": " << box.text;
+}
+
+void* NativeExport(const char* decoratedName) {
+    std::string name(decoratedName);
+    if (!name.empty() && name[0] == '_')
+        name.erase(0, 1);
+    size_t at = name.find('@');
+    if (at != std::string::npos)
+        name.erase(at);
+    return dlsym(RTLD_DEFAULT, name.c_str());
 }
 
 size_t CountHeapBlocks() {
