@@ -125,8 +125,8 @@ GlobalRecord* RecordOf(HGLOBAL block) {
 }
 
 unsigned char* NewData(GlobalRecord* record, size_t bytes, bool zero) {
-    auto* raw = static_cast<unsigned char*>(zero ? std::calloc(1, kBackPointer + bytes + 1)
-                                                 : std::malloc(kBackPointer + bytes + 1));
+    auto* raw = static_cast<unsigned char*>(zero ? std::calloc(1, kBackPointer + bytes)
+                                                 : std::malloc(kBackPointer + bytes));
     if (raw == nullptr)
         return nullptr;
     std::memcpy(raw, &record, sizeof record);
