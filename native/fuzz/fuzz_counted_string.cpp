@@ -49,7 +49,8 @@ void Step(FuzzedDataProvider& in, CountedString* strings, int count) {
     case 3: {
         CountedString copy(other);
         CheckString(copy);
-        QVR_FUZZ_CHECK(other.GetString() == nullptr || std::strcmp(copy.GetString(), other.GetString()) == 0);
+        QVR_FUZZ_CHECK(other.GetString() == nullptr ||
+                       std::strcmp(copy.GetString(), other.GetString()) == 0);
         break;
     }
     case 4:

@@ -14,13 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qvrfuzz::ChooseCodePage(in);
     int type = in.ConsumeIntegralInRange(0, 2);
     DWORD ansiCase = in.ConsumeIntegralInRange(0, 1);
-    std::string text = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, in.remaining_bytes()));
+    std::string text =
+        in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, in.remaining_bytes()));
 
     PlainTextFile* file = type == 0   ? new PlainTextFile()
                           : type == 1 ? static_cast<PlainTextFile*>(new BatchTextFile())
                                       : static_cast<PlainTextFile*>(new IniTextFile());
-    if (file->Open(qvrfuzz::WriteInputFile(text).c_str(), "REM", ";", nullptr, nullptr,
-                   ansiCase) == 1) {
+    if (file->Open(qvrfuzz::WriteInputFile(text).c_str(), "REM", ";", nullptr, nullptr, ansiCase) ==
+        1) {
         if (type == 2)
             file->SetSection(in.ConsumeRandomLengthString(40).c_str());
         int count = file->GetLineCount();

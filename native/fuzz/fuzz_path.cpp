@@ -29,8 +29,8 @@ void Check(const std::string& path, const std::string& name) {
     QVR_FUZZ_CHECK(length == 0 || chars >= 1);
 
     char* separator = qvr::FindLastSeparator(s.get());
-    QVR_FUZZ_CHECK(separator == nullptr ||
-                   (separator >= s.get() && separator < end && (*separator == '\\' || *separator == ':')));
+    QVR_FUZZ_CHECK(separator == nullptr || (separator >= s.get() && separator < end &&
+                                            (*separator == '\\' || *separator == ':')));
 
     // One more byte for the backslash.
     auto slashed = Copy(path, 1);

@@ -16,10 +16,9 @@
 
 namespace {
 
-constexpr DWORD kDocumentedFlags = LINE_ADDED | LINE_REMARKED | LINE_COMMENT | LINE_DELETED |
-                                   LINE_PATH | LINE_SET_PATH | LINE_PATH_ABSOLUTE |
-                                   LINE_ASSIGNMENT | LINE_PATH_EXTENDED | LINE_SECTION |
-                                   LINE_COMMON;
+constexpr DWORD kDocumentedFlags =
+    LINE_ADDED | LINE_REMARKED | LINE_COMMENT | LINE_DELETED | LINE_PATH | LINE_SET_PATH |
+    LINE_PATH_ABSOLUTE | LINE_ASSIGNMENT | LINE_PATH_EXTENDED | LINE_SECTION | LINE_COMMON;
 // Lines compared before and after each step (the rest only counted).
 constexpr int kComparedLines = 48;
 
@@ -72,9 +71,13 @@ void CheckUnchanged(const Snapshot& before, TextFile& file, int except) {
     }
 }
 
-int PickIndex(FuzzedDataProvider& in, int count) { return in.ConsumeIntegralInRange(-2, count + 1); }
+int PickIndex(FuzzedDataProvider& in, int count) {
+    return in.ConsumeIntegralInRange(-2, count + 1);
+}
 
-std::string Text(FuzzedDataProvider& in) { return in.ConsumeRandomLengthString(700); }
+std::string Text(FuzzedDataProvider& in) {
+    return in.ConsumeRandomLengthString(700);
+}
 
 void Step(FuzzedDataProvider& in, TextFile& file) {
     Snapshot before = Take(file);
@@ -176,7 +179,8 @@ void Step(FuzzedDataProvider& in, TextFile& file) {
         int size = in.ConsumeIntegralInRange(0, 600);
         auto destination = qvrfuzz::ExactBuffer(static_cast<size_t>(size) + 1);
         file.ParseText(source.c_str(), destination.get(), size);
-        QVR_FUZZ_CHECK(std::memchr(destination.get(), '\0', static_cast<size_t>(size) + 1) != nullptr);
+        QVR_FUZZ_CHECK(std::memchr(destination.get(), '\0', static_cast<size_t>(size) + 1) !=
+                       nullptr);
         QVR_FUZZ_CHECK((file.ClassifyLine(source.c_str()) & ~kDocumentedFlags) == 0);
         break;
     }
@@ -220,7 +224,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* marker1 = kMarkers[in.ConsumeIntegralInRange(0, 5)];
     const char* marker2 = kMarkers[in.ConsumeIntegralInRange(0, 5)];
     DWORD ansiCase = in.ConsumeIntegralInRange(0, 1);
-    std::string text = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, in.remaining_bytes()));
+    std::string text =
+        in.ConsumeBytesAsString(in.ConsumeIntegralInRange<size_t>(0, in.remaining_bytes()));
 
     TextFile* file = NewFile(type);
     if (file->Open(qvrfuzz::WriteInputFile(text).c_str(), marker1, marker2, nullptr, nullptr,
