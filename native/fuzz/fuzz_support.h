@@ -7,6 +7,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -25,15 +26,19 @@ namespace qvrfuzz {
         }                                                                                          \
     } while (0)
 
-// A file of this process under /tmp holding `bytes`; its path.
+// A file of this process under /tmp holding `bytes` (removed at exit); its
+// path.
 inline const std::string& WriteInputFile(const std::string& bytes) {
-    static const std::string path = "/tmp/qvrfuzz-" + std::to_string(getpid()) + ".txt";
-    FILE* file = std::fopen(path.c_str(), "wb");
+    static const struct InputFile {
+        std::string path = "/tmp/qvrfuzz-" + std::to_string(getpid()) + ".txt";
+        ~InputFile() { unlink(path.c_str()); }
+    } input;
+    FILE* file = std::fopen(input.path.c_str(), "wb");
     if (file != nullptr) {
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
     }
-    return path;
+    return input.path;
 }
 
 // A heap buffer of exactly `bytes` bytes, so that the sanitizer catches a
@@ -42,11 +47,6 @@ inline std::unique_ptr<char[]> ExactBuffer(size_t bytes) {
     std::unique_ptr<char[]> buffer(new char[bytes == 0 ? 1 : bytes]);
     std::fill(buffer.get(), buffer.get() + (bytes == 0 ? 1 : bytes), '\x7F');
     return buffer;
-}
-
-// A NUL-terminated string from the input, in an exact heap buffer.
-inline std::string TakeString(FuzzedDataProvider& in, size_t maxLength) {
-    return in.ConsumeRandomLengthString(maxLength);
 }
 
 // Message boxes are part of the behaviour under test, not of a run's state.
