@@ -103,6 +103,9 @@ void Strings(std::vector<std::string>& lines) {
         "\x83\x9F\x83\xBF\x84\x40\x84\x70",
         "a\x81",
         "\x81\x61",
+        // The ends of the double-byte Greek and Cyrillic rows (the lower
+        // Cyrillic row skips 0x847F).
+        "\x84\x4E\x84\x4F\x84\x60\x84\x7E\x84\x80\x84\x91\x83\xB6\x83\xD6",
         "\xC0\xE0\xDE\xFE\xD7\xF7\x8A\x9A\xFF\x9F\xDF\xB5",
     };
     for (const char* text : cases) {
