@@ -53,7 +53,7 @@ bool IsWhiteSpace(char c) {
 
 // A decimal number the way atol reads one: white space, an optional sign,
 // digits up to the first non-digit; saturated at the 32-bit limits.
-long ReadDecimal(const char* s) {
+int32_t ReadDecimal(const char* s) {
     while (IsWhiteSpace(*s))
         ++s;
     bool negative = false;
@@ -62,12 +62,12 @@ long ReadDecimal(const char* s) {
     int64_t value = 0;
     for (; *s >= '0' && *s <= '9'; ++s) {
         value = value * 10 + (*s - '0');
-        if (value > static_cast<int64_t>(LONG_MAX) + 1)
-            value = static_cast<int64_t>(LONG_MAX) + 1;
+        if (value > static_cast<int64_t>(INT32_MAX) + 1)
+            value = static_cast<int64_t>(INT32_MAX) + 1;
     }
     if (negative)
-        return static_cast<long>(-value);
-    return value > LONG_MAX ? LONG_MAX : static_cast<long>(value);
+        return static_cast<int32_t>(-value);
+    return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
 }
 
 void ShowRelativeToVariableError() {
@@ -124,7 +124,7 @@ TargetTable* CreateTargetTable(DWORD slotCount) {
     if (slotCount == 0)
         slotCount = kDefaultTargetSlots;
     // More slots than a signed count holds cannot be allocated anyway.
-    if (slotCount <= static_cast<DWORD>(LONG_MAX) / sizeof(TargetEntry*))
+    if (slotCount <= static_cast<DWORD>(INT32_MAX) / sizeof(TargetEntry*))
         table->slots = static_cast<TargetEntry**>(HeapNew(slotCount * sizeof(TargetEntry*)));
     table->slotCount = table->slots != nullptr ? static_cast<LONG>(slotCount) : 0;
     return table;
@@ -217,7 +217,7 @@ int GetTargetIndex(const char* name) {
         return -1;
     if (name[6] == '\0')
         return 0;
-    const long number = ReadDecimal(name + 6);
+    const int32_t number = ReadDecimal(name + 6);
     return number == 0 ? -1 : static_cast<int>(number);
 }
 

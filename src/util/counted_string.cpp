@@ -49,6 +49,10 @@ CountedString& CountedString::operator=(const char* text) {
 CountedString& CountedString::operator=(char c) {
     if (buffer == nullptr)
         Allocate(kDefaultCapacity);
+    // A character needs two bytes with its terminator; a one-byte buffer is
+    // replaced, as for a one-character text.
+    if (c != '\0' && capacity < 2)
+        Reallocate(2);
     Clear();
     buffer[0] = c;
     return *this;

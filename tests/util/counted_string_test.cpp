@@ -86,6 +86,23 @@ TEST_F(CountedStringTest, AssignCharacter) {
     EXPECT_TRUE(n.IsEmpty());
 }
 
+// A one-byte buffer has no room for a character and its terminator: the
+// character gets a buffer of two bytes, as a one-character text would.
+TEST_F(CountedStringTest, AssignCharacterToOneByteBufferKeepsTheTerminator) {
+    struct Row {
+        char c;
+        int capacity;
+    } rows[] = {{'x', 2}, {'\0', 1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string("character ") + std::to_string(row.c));
+        CountedString s(1);
+        s = row.c;
+        EXPECT_EQ(s.GetCapacity(), row.capacity);
+        EXPECT_EQ(s.GetLength(), row.c == '\0' ? 0 : 1);
+        EXPECT_EQ(s.GetAt(s.GetCapacity() - 1), '\0');
+    }
+}
+
 TEST_F(CountedStringTest, CopyAndAssignKeepCapacityRules) {
     CountedString big(512);
     big = "ab";
