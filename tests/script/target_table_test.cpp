@@ -112,8 +112,10 @@ TEST_F(TargetTest, TableHangsOffTheRecord) {
     char* kept = bufPtr(record.get(), 19, 0);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(init(record.get(), 3), 1);
-    EXPECT_NE(record.table(), table);
+    // (The heap may hand the old table's address out again: compare contents.)
+    ASSERT_NE(record.table(), nullptr);
     EXPECT_EQ(record.table()->slotCount, 3);
+    EXPECT_EQ(Get(19), "");
     EXPECT_EQ(Get(0), "");
     EXPECT_STREQ(kept, "C:\\X");
     EXPECT_TRUE(record.othersUntouched());
