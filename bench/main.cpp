@@ -687,9 +687,9 @@ double PerCall(const std::function<void()>& f) {
 
 void ParseGrowth() {
     std::vector<std::size_t> sizes =
-        options.quick
-            ? std::vector<std::size_t>{64 << 10, 256 << 10}
-            : std::vector<std::size_t>{64 << 10, 256 << 10, 1 << 20, 2 << 20, 4 << 20, 8 << 20};
+        options.quick ? std::vector<std::size_t>{64 << 10, 256 << 10}
+                      : std::vector<std::size_t>{16 << 10, 64 << 10, 256 << 10, 1 << 20,
+                                                 2 << 20,  4 << 20,  8 << 20};
     for (std::size_t size : sizes) {
         InfFile f = WriteInf("growth.inf", size, 3);
         ParsePoint p{f.inf.text.size(), 0, 0, 0, 0, 0, 0, 0, 0};
@@ -738,6 +738,11 @@ void ParseGrowth() {
         for (const Lookup& l : f.inf.lookups)
             if (firsts.empty() || firsts.back()->section != l.section)
                 firsts.push_back(&l);
+        if (firsts.empty()) {
+            Fail("no key=value section in " + f.path);
+            lib.InfClose();
+            continue;
+        }
         const Lookup* at[3] = {firsts.front(), firsts[firsts.size() / 2], firsts.back()};
         double* slot[3] = {&p.firstLookup, &p.middleLookup, &p.lastLookup};
         char value[1024];
