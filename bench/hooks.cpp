@@ -3,6 +3,7 @@
 
 #include <malloc.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,8 +25,12 @@ void Sub(std::size_t bytes) {
     live = bytes > live ? 0 : live - bytes;
 }
 
-int WINAPI QuietMessageBox(HWND, LPCSTR, LPCSTR, UINT) {
-    ++messageBoxes;
+int WINAPI QuietMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT) {
+    // Only the first of each run is shown: the size warning comes with every
+    // parse of a large script.
+    if (messageBoxes++ == 0 || std::strstr(text != nullptr ? text : "", "64K") == nullptr)
+        std::fprintf(stderr, "message box answered: [%s] %s\n", caption != nullptr ? caption : "",
+                     text != nullptr ? text : "");
     return IDOK;
 }
 

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -183,6 +184,7 @@ struct Options {
     std::string charts;
     std::string work;
     std::string parseOnly;
+    std::string textLines;
 };
 
 Options options;
@@ -772,10 +774,9 @@ void ParseGrowth() {
     DeleteFileA(WorkPath("growth.inf").c_str());
 }
 
-void TextGrowth() {
-    std::vector<int> counts = options.quick
-                                  ? std::vector<int>{100, 1000}
-                                  : std::vector<int>{100, 1000, 3000, 10000, 30000, 100000};
+// The series stops at 50,000 lines: a plain text file of 60,000 lines or more
+// ends the process (exit code 3, no message box) while it loads, on Wine.
+void TextGrowth(const std::vector<int>& counts) {
     std::string path = WorkPath("growth.txt");
     for (int lines : counts) {
         if (!WriteFileBytes(path, MakeText(lines, 5)))
@@ -975,6 +976,7 @@ bool ParseArguments(int argc, char** argv) {
                              : a == "--charts"     ? &options.charts
                              : a == "--work"       ? &options.work
                              : a == "--parse-only" ? &options.parseOnly
+                             : a == "--text-lines" ? &options.textLines
                                                    : nullptr;
         if (a == "--quick")
             options.quick = true;
@@ -997,9 +999,20 @@ int Run(int argc, char** argv) {
                      lib.missing.size());
         return 1;
     }
-    if (!SilenceMessageBoxes(lib.module) || !TrackAllocations(lib.module)) {
+    // QVR_BENCH_NO_TRACK=1 leaves the allocation imports alone (to tell the
+    // counting hooks' effects from the library's own).
+    const char* noTrack = std::getenv("QVR_BENCH_NO_TRACK");
+    bool track = noTrack == nullptr || noTrack[0] != '1';
+    if (!SilenceMessageBoxes(lib.module) || (track && !TrackAllocations(lib.module))) {
         std::fprintf(stderr, "cannot hook the library's imports\n");
         return 1;
+    }
+    if (!options.textLines.empty()) {
+        // For a profiler: one text file load of that many lines.
+        workDir = MakeWorkDir(options.work);
+        TextGrowth({std::atoi(options.textLines.c_str())});
+        RemoveTree(workDir);
+        return failures ? 1 : 0;
     }
     if (!options.parseOnly.empty()) {
         // For a profiler: nothing but parses of one file.
@@ -1020,7 +1033,8 @@ int Run(int argc, char** argv) {
     TreeCopy();
     FileStepCosts();
     ParseGrowth();
-    TextGrowth();
+    TextGrowth(options.quick ? std::vector<int>{100, 1000}
+                             : std::vector<int>{100, 1000, 3000, 10000, 30000, 50000});
 
     std::string loadAfter = ReadText("Z:\\proc\\loadavg");
     std::printf("load average before: %s", loadBefore.c_str());
