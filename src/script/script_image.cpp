@@ -18,7 +18,7 @@ namespace {
 // starts at the input size + 3, which every image fits except one whose
 // separator NULs before section headers outnumber the bytes the tokenizer
 // dropped (bare-LF files); then the block grows.
-class GlobalBlockSink : public ImageSink {
+class GlobalBlockSink final : public ImageSink {
   public:
     explicit GlobalBlockSink(size_t initial) {
         if (GlobalAllocShouldFail())
@@ -110,7 +110,7 @@ char* BuildImageFromText(const unsigned char* text, size_t length, UINT messageI
     if (!sink.valid())
         return nullptr;
     // The image ends NUL NUL 0x1A, then one more zero byte.
-    if (!Tokenize(text, length, sink) || !AppendImageEnd(sink) || !sink.Put('\0'))
+    if (!TokenizeInto(text, length, sink) || !AppendImageEnd(sink) || !sink.Put('\0'))
         return nullptr;
     size_t finalSize = sink.Size();
     HGLOBAL block = sink.Finish(finalSize);
@@ -191,6 +191,8 @@ char* BuildDiskInfImage(LPCSTR path, LPCSTR sectionPrefix) {
     return image;
 }
 
-void ReleaseImage(char* image) { FreeGlobalLocked(image); }
+void ReleaseImage(char* image) {
+    FreeGlobalLocked(image);
+}
 
 } // namespace qvr

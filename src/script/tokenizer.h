@@ -24,6 +24,68 @@ class ImageSink {
 // refused a byte. The NUL NUL 0x1A end is not appended (see AppendImageEnd).
 bool Tokenize(const unsigned char* text, size_t length, ImageSink& sink);
 
+// The same machine for any sink type with Put, Size and LastByte. Given a
+// final class, the calls are resolved at compile time and inlined: this is
+// the loader's path, where a call through a table per input byte and a
+// virtual call per stored byte would cost more than the work itself.
+//
+// States: inside a line (outside quotes and comments), inside a quoted
+// stretch (blanks and ';' are content), inside a comment up to the line
+// feed, and at a line start after a line feed (blanks and empty lines are
+// skipped). The first line is not "at line start": blanks and empty lines
+// at the top are dropped by the normal rules, and a header there gets no
+// extra NUL.
+template <class Sink> bool TokenizeInto(const unsigned char* text, size_t length, Sink& sink) {
+    enum { kNormal, kQuoted, kComment, kLineStart } state = kNormal;
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = text[i];
+        if (state == kLineStart) {
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
+                continue;
+            // A section header gets an extra NUL before it, so that two
+            // NULs mark the end of the previous section's lines.
+            if (c == '[' && sink.Size() != 0 && !sink.Put('\0'))
+                return false;
+            state = kNormal;
+        }
+        bool store;
+        switch (c) {
+        case ' ':
+        case '\t':
+            store = state == kQuoted;
+            break;
+        case '\r':
+            store = false;
+            break;
+        case '\n':
+            // One NUL ends the line, unless the image is empty or already
+            // ends with a NUL (empty line, or a NUL byte in the text); the
+            // end of the line also closes an open quote.
+            state = kLineStart;
+            store = false;
+            if (sink.Size() != 0 && sink.LastByte() != '\0' && !sink.Put('\0'))
+                return false;
+            break;
+        case '"':
+            store = state != kComment;
+            if (store)
+                state = state == kQuoted ? kNormal : kQuoted;
+            break;
+        case ';':
+            store = state == kQuoted;
+            if (state == kNormal)
+                state = kComment;
+            break;
+        default:
+            store = state != kComment;
+            break;
+        }
+        if (store && !sink.Put(c))
+            return false;
+    }
+    return true;
+}
+
 // Appends NUL, NUL and the end marker 0x1A.
 bool AppendImageEnd(ImageSink& sink);
 
