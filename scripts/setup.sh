@@ -70,6 +70,9 @@ if [[ $want32 -eq 1 ]]; then
         apt_updated=0
     fi
     apt_install qemu-user wine32:i386
+    # Seen here: installing wine32 through the fallback source list can take
+    # wine64 away again; put it back.
+    apt_install wine wine64
     register_qemu
 fi
 exit 0
