@@ -110,12 +110,12 @@ char* QVRAPI InfPrevLine(char* line);
 /* Number of lines from `line` to the end of its section, `line` included. */
 int QVRAPI InfLineCount(char* line);
 /* Copies the value named "section.key" (split at the last dot) from the
- * script into `value`: 1, or 0 and an empty string. `spec` is unchanged
+ * script into `value`: 1, or 0 and an empty string. `keyPath` is unchanged
  * afterwards unless `value` is the same buffer, which then holds the value. */
-int QVRAPI InfLookup(char* spec, char* value);
-/* The address of the text after the last dot of `spec` (a dot in the first
- * position does not count), or `spec` itself. */
-char* QVRAPI InfGetNamedSection(char* spec);
+int QVRAPI InfLookup(char* keyPath, char* value);
+/* The address of the text after the last dot of `keyPath` (a dot in the first
+ * position does not count), or `keyPath` itself. */
+char* QVRAPI InfGetNamedSection(char* keyPath);
 /* Row (from 0) of the first line of script section `section` whose field
  * `field` equals `match` ignoring case, or -1. Names and fields are compared
  * up to 511 characters. */

@@ -140,8 +140,8 @@ bool Installation::LoadScript() {
 
 bool Installation::ReadSettings() {
     Heading("2. Reading the script");
-    char spec[] = "Setup.Title";
-    int found = lib_.InfLookup(spec, buffer_.data());
+    char keyPath[] = "Setup.Title";
+    int found = lib_.InfLookup(keyPath, buffer_.data());
     title_ = buffer_.data();
     Step("InfLookup(\"Setup.Title\")", found, Quote(title_));
     defaultDir_ = Profile("Setup", "DefaultDir");

@@ -115,23 +115,23 @@ void RunQuery(FuzzedDataProvider& in, Image& image) {
         break;
     }
     case 7: {
-        std::string spec = in.ConsumeRandomLengthString(60);
-        auto specBuffer = qvrfuzz::ExactBuffer(spec.size() + 1);
-        std::memcpy(specBuffer.get(), spec.c_str(), spec.size() + 1);
+        std::string keyPath = in.ConsumeRandomLengthString(60);
+        auto keyPathBuffer = qvrfuzz::ExactBuffer(keyPath.size() + 1);
+        std::memcpy(keyPathBuffer.get(), keyPath.c_str(), keyPath.size() + 1);
         if (in.ConsumeBool()) {
-            auto value = qvrfuzz::ExactBuffer(image.size + spec.size() + 1);
-            int found = qvr::LookupSpec(image.bytes, specBuffer.get(), value.get());
+            auto value = qvrfuzz::ExactBuffer(image.size + keyPath.size() + 1);
+            int found = qvr::LookupKeyPath(image.bytes, keyPathBuffer.get(), value.get());
             QVR_FUZZ_CHECK(found == 0 || found == 1);
-            QVR_FUZZ_CHECK(std::strcmp(specBuffer.get(), spec.c_str()) == 0); // restored
+            QVR_FUZZ_CHECK(std::strcmp(keyPathBuffer.get(), keyPath.c_str()) == 0); // restored
         } else {
-            // The result into the spec's own buffer, as large as either needs.
-            auto shared = qvrfuzz::ExactBuffer(image.size + spec.size() + 1);
-            std::memcpy(shared.get(), spec.c_str(), spec.size() + 1);
-            int found = qvr::LookupSpec(image.bytes, shared.get(), shared.get());
+            // The result into the keyPath's own buffer, as large as either needs.
+            auto shared = qvrfuzz::ExactBuffer(image.size + keyPath.size() + 1);
+            std::memcpy(shared.get(), keyPath.c_str(), keyPath.size() + 1);
+            int found = qvr::LookupKeyPath(image.bytes, shared.get(), shared.get());
             QVR_FUZZ_CHECK(found == 1 || (found == 0 && shared[0] == '\0'));
         }
-        char* named = qvr::GetNamedSection(specBuffer.get());
-        QVR_FUZZ_CHECK(named >= specBuffer.get() && named <= specBuffer.get() + spec.size());
+        char* named = qvr::GetNamedSection(keyPathBuffer.get());
+        QVR_FUZZ_CHECK(named >= keyPathBuffer.get() && named <= keyPathBuffer.get() + keyPath.size());
         break;
     }
     case 8: {

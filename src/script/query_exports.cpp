@@ -51,13 +51,13 @@ extern "C" int WINAPI InfLineCount(char* line) noexcept {
 }
 
 // Reads the value named "section.key" from the script.
-extern "C" int WINAPI InfLookup(char* spec, char* value) noexcept {
-    return LookupSpec(CurrentScriptImage(), spec, value);
+extern "C" int WINAPI InfLookup(char* keyPath, char* value) noexcept {
+    return LookupKeyPath(CurrentScriptImage(), keyPath, value);
 }
 
 // The part of "section.key" after its last dot.
-extern "C" char* WINAPI InfGetNamedSection(char* spec) noexcept {
-    return GetNamedSection(spec);
+extern "C" char* WINAPI InfGetNamedSection(char* keyPath) noexcept {
+    return GetNamedSection(keyPath);
 }
 
 // Row (from 0) of the first line of a script section whose field `field`

@@ -270,7 +270,7 @@ int GetKeyValue(const char* section, const char* key, char* value) {
     if (equals == nullptr)
         return 0;
 
-    // `key` may share storage with `value` (see LookupSpec); it is not read
+    // `key` may share storage with `value` (see LookupKeyPath); it is not read
     // from here on.
     const char* begin = equals + 1;
     const char* end = begin;
@@ -306,43 +306,43 @@ int GetProfileValue(const char* image, const char* section, const char* key, cha
     return GetKeyValue(image + offset, key, value);
 }
 
-int LookupSpec(const char* image, char* spec, char* value) {
+int LookupKeyPath(const char* image, char* keyPath, char* value) {
     if (value == nullptr)
         return 0;
-    if (spec == nullptr) {
+    if (keyPath == nullptr) {
         value[0] = '\0';
         return 0;
     }
-    char* dot = std::strrchr(spec, '.');
+    char* dot = std::strrchr(keyPath, '.');
     if (dot == nullptr) {
         value[0] = '\0';
         return 0;
     }
     // The dot becomes the end of the section name for the search; with a
     // separate output buffer it is put back afterwards. When `value` is
-    // `spec`, the value overwrites the whole buffer instead: only its first
+    // `keyPath`, the value overwrites the whole buffer instead: only its first
     // byte is written before the key has been matched, and the key lies
     // behind it.
     *dot = '\0';
-    DWORD offset = FindSectionOffset(image, spec);
+    DWORD offset = FindSectionOffset(image, keyPath);
     int result = 0;
     if (offset == 0)
         value[0] = '\0';
     else
         result = GetKeyValue(image + offset, dot + 1, value);
-    if (value != spec)
+    if (value != keyPath)
         *dot = '.';
     return result;
 }
 
-char* GetNamedSection(char* spec) {
-    if (spec == nullptr)
+char* GetNamedSection(char* keyPath) {
+    if (keyPath == nullptr)
         return nullptr;
     // A dot in the first position does not count.
-    for (size_t i = std::strlen(spec); i > 1; --i)
-        if (spec[i - 1] == '.')
-            return spec + i;
-    return spec;
+    for (size_t i = std::strlen(keyPath); i > 1; --i)
+        if (keyPath[i - 1] == '.')
+            return keyPath + i;
+    return keyPath;
 }
 
 SHORT SearchRowIn(const char* image, const char* section, unsigned field, const char* match,

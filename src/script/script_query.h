@@ -53,15 +53,15 @@ int GetKeyValue(const char* section, const char* key, char* value);
 // Value of `key` in `section` of `image`: 1, or 0 and an empty `value`.
 int GetProfileValue(const char* image, const char* section, const char* key, char* value);
 
-// Value of "section.key" (split at the last dot) in `image`. `spec` is
+// Value of "section.key" (split at the last dot) in `image`. `keyPath` is
 // written at that dot and restored before the return, unless `value` is the
-// same buffer as `spec`: the buffer then holds the result (empty when there
+// same buffer as `keyPath`: the buffer then holds the result (empty when there
 // is none). 1, or 0 and an empty `value`; null `value` gives 0.
-int LookupSpec(const char* image, char* spec, char* value);
+int LookupKeyPath(const char* image, char* keyPath, char* value);
 
-// The text after the last dot of `spec` that is not its first character, or
-// `spec` itself.
-char* GetNamedSection(char* spec);
+// The text after the last dot of `keyPath` that is not its first character, or
+// `keyPath` itself.
+char* GetNamedSection(char* keyPath);
 
 // Size of InfSearchRow's work buffer; longer names and fields are cut to fit.
 constexpr size_t kSearchRowBufferSize = 512;

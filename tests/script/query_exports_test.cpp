@@ -67,18 +67,18 @@ class QueryExportsTest : public FileTest {
 
 TEST_F(QueryExportsTest, WithoutContextEverythingIsEmpty) {
     char value[16] = "x";
-    char spec[] = "Setup.Title";
+    char keyPath[] = "Setup.Title";
     EXPECT_EQ(getScriptPtr(), nullptr);
     EXPECT_EQ(getDiskInfPtr(), nullptr);
     EXPECT_EQ(findSection(nullptr, "Setup"), nullptr);
     EXPECT_EQ(getProfileString(nullptr, "Setup", "Title", value), 0);
     EXPECT_STREQ(value, "");
     std::strcpy(value, "x");
-    EXPECT_EQ(lookup(spec, value), 0);
+    EXPECT_EQ(lookup(keyPath, value), 0);
     EXPECT_STREQ(value, "");
-    EXPECT_STREQ(spec, "Setup.Title");
+    EXPECT_STREQ(keyPath, "Setup.Title");
     EXPECT_EQ(searchRow("Files", 1, "a.exe"), -1);
-    EXPECT_EQ(prevLine(spec + 3), nullptr);
+    EXPECT_EQ(prevLine(keyPath + 3), nullptr);
     close();
     closeDiskInf();
     EXPECT_EQ(getScriptPtr(), nullptr);
@@ -88,7 +88,7 @@ TEST_F(QueryExportsTest, WithoutContextEverythingIsEmpty) {
     EXPECT_STREQ(value, "v");
     EXPECT_EQ(lineCount(line), 1);
     EXPECT_EQ(nextLine(line), nullptr);
-    EXPECT_EQ(getNamedSection(spec), spec + 6);
+    EXPECT_EQ(getNamedSection(keyPath), keyPath + 6);
 }
 
 TEST_F(QueryExportsTest, ScriptQueries) {
@@ -100,12 +100,12 @@ TEST_F(QueryExportsTest, ScriptQueries) {
     char value[64];
     EXPECT_EQ(getProfileString(nullptr, "SETUP", "title", value), 1);
     EXPECT_STREQ(value, "My App");
-    char spec[] = "Setup.Dir";
-    EXPECT_EQ(lookup(spec, value), 1);
+    char keyPath[] = "Setup.Dir";
+    EXPECT_EQ(lookup(keyPath, value), 1);
     EXPECT_STREQ(value, "C:\\APP");
-    EXPECT_STREQ(spec, "Setup.Dir");
-    EXPECT_EQ(lookup(spec, spec), 1);
-    EXPECT_STREQ(spec, "C:\\APP");
+    EXPECT_STREQ(keyPath, "Setup.Dir");
+    EXPECT_EQ(lookup(keyPath, keyPath), 1);
+    EXPECT_STREQ(keyPath, "C:\\APP");
 
     char* files = findSection(nullptr, "Files");
     ASSERT_NE(files, nullptr);

@@ -354,7 +354,7 @@ TEST_F(ScriptQueryTest, GetProfileValue) {
 }
 
 struct LookupRow {
-    const char* spec;
+    const char* keyPath;
     int result;
     const char* value;
 };
@@ -368,42 +368,42 @@ TEST_F(ScriptQueryTest, LookupSpecLeavesSpecAsItWas) {
         {"Nowhere.Title", 0, ""},     {"Files.a.exe", 0, ""},       {"", 0, ""},
     };
     for (const LookupRow& row : rows) {
-        SCOPED_TRACE(row.spec);
-        char spec[32];
-        std::strcpy(spec, row.spec);
+        SCOPED_TRACE(row.keyPath);
+        char keyPath[32];
+        std::strcpy(keyPath, row.keyPath);
         char value[32];
         std::memset(value, kFill, sizeof value);
-        EXPECT_EQ(qvr::LookupSpec(image.data(), spec, value), row.result);
+        EXPECT_EQ(qvr::LookupKeyPath(image.data(), keyPath, value), row.result);
         EXPECT_STREQ(value, row.value);
-        EXPECT_STREQ(spec, row.spec);
+        EXPECT_STREQ(keyPath, row.keyPath);
 
         // The same buffer for both: it receives the value.
-        std::memset(spec, kFill, sizeof spec);
-        std::strcpy(spec, row.spec);
-        EXPECT_EQ(qvr::LookupSpec(image.data(), spec, spec), row.result);
-        EXPECT_STREQ(spec, row.value);
+        std::memset(keyPath, kFill, sizeof keyPath);
+        std::strcpy(keyPath, row.keyPath);
+        EXPECT_EQ(qvr::LookupKeyPath(image.data(), keyPath, keyPath), row.result);
+        EXPECT_STREQ(keyPath, row.value);
     }
-    char spec[] = "Setup.Title";
-    EXPECT_EQ(qvr::LookupSpec(image.data(), spec, nullptr), 0);
-    EXPECT_STREQ(spec, "Setup.Title");
+    char keyPath[] = "Setup.Title";
+    EXPECT_EQ(qvr::LookupKeyPath(image.data(), keyPath, nullptr), 0);
+    EXPECT_STREQ(keyPath, "Setup.Title");
     char value[8] = "x";
-    EXPECT_EQ(qvr::LookupSpec(image.data(), nullptr, value), 0);
+    EXPECT_EQ(qvr::LookupKeyPath(image.data(), nullptr, value), 0);
     EXPECT_STREQ(value, "");
-    EXPECT_EQ(qvr::LookupSpec(nullptr, spec, value), 0);
-    EXPECT_STREQ(spec, "Setup.Title");
+    EXPECT_EQ(qvr::LookupKeyPath(nullptr, keyPath, value), 0);
+    EXPECT_STREQ(keyPath, "Setup.Title");
 }
 
 TEST_F(ScriptQueryTest, GetNamedSection) {
     struct Row {
-        const char* spec;
+        const char* keyPath;
         size_t offset;
     } rows[] = {{"a.b.c", 4}, {".c", 0}, {"abc", 0}, {"", 0}, {"a.", 2}, {"..", 2}, {"x.y", 2}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.spec);
-        char spec[16];
-        std::strcpy(spec, row.spec);
-        EXPECT_EQ(qvr::GetNamedSection(spec), spec + row.offset);
-        EXPECT_STREQ(spec, row.spec);
+        SCOPED_TRACE(row.keyPath);
+        char keyPath[16];
+        std::strcpy(keyPath, row.keyPath);
+        EXPECT_EQ(qvr::GetNamedSection(keyPath), keyPath + row.offset);
+        EXPECT_STREQ(keyPath, row.keyPath);
     }
     EXPECT_EQ(qvr::GetNamedSection(nullptr), nullptr);
 }
