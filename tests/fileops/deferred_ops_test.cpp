@@ -6,10 +6,12 @@
 // The restart state is shared by every program of the build tree: the
 // Windows directory of the prefix ("WININIT.QVR", "_KRBINST.BAT", the
 // helpers), the RunOnce key and the pending operations of MoveFileExA. Each
-// test saves that state, starts from none of it, and puts it back; the copies
+// test saves that state, starts from none of it, and puts it back
+// (RestartStateGuard); the copies
 // of this program hold a CTest resource lock so that they never overlap.
 #include "fileops/deferred_ops.h"
 #include "frame/platform.h"
+#include "support/restart_state.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +24,6 @@ namespace {
 
 using namespace qvrtest;
 
-const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-const char kPendingValue[] = "PendingFileRenameOperations";
-const char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-const char kRunOnceName[] = "Halvorix Installer for Windows"; // string 80
 const char* const kHelpers[] = {"_KRBINST.EXE", "_KRBINST.PIF", "_KRBSHEL.EXE"};
 
 std::string ProgramName() {
@@ -49,105 +47,24 @@ bool OnOlder() {
     return !OnNt() && !qvr::IsVersion4();
 }
 
-// A registry value's raw state: absent, or its type and bytes.
-struct SavedValue {
-    bool present = false;
-    DWORD type = 0;
-    std::string data;
-};
-
-SavedValue ReadValue(HKEY root, const char* key, const char* name) {
-    SavedValue v;
-    HKEY k;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != 0)
-        return v;
-    DWORD size = 0;
-    if (RegQueryValueExA(k, name, nullptr, &v.type, nullptr, &size) == 0) {
-        v.data.resize(size);
-        if (RegQueryValueExA(k, name, nullptr, &v.type, reinterpret_cast<BYTE*>(&v.data[0]),
-                             &size) == 0) {
-            v.present = true;
-            v.data.resize(size);
-        }
-    }
-    RegCloseKey(k);
-    return v;
-}
-
-void WriteValue(HKEY root, const char* key, const char* name, const SavedValue& v) {
-    HKEY k;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != 0)
-        return;
-    if (v.present)
-        RegSetValueExA(k, name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
-                       static_cast<DWORD>(v.data.size()));
-    else
-        RegDeleteValueA(k, name);
-    RegCloseKey(k);
-}
-
-// The strings of a REG_MULTI_SZ, empty ones included, without the final one
-// that ends the list.
-std::vector<std::string> MultiStrings(const SavedValue& v) {
-    std::vector<std::string> out;
-    if (!v.present)
-        return out;
-    const std::string& data = v.data;
-    size_t start = 0;
-    while (start < data.size()) {
-        size_t end = data.find('\0', start);
-        if (end == std::string::npos)
-            end = data.size();
-        out.push_back(data.substr(start, end - start));
-        start = end + 1;
-    }
-    // The empty string that ends the list.
-    if (!out.empty() && out.back().empty())
-        out.pop_back();
-    return out;
-}
-
 class DeferredOpsTest : public FileTest {
   protected:
     std::string windir;
-    std::optional<std::string> savedFiles[2 + 2 * 3];
-    std::vector<std::string> stateFiles; // Windows-directory files a test may create
-    SavedValue savedPending, savedRunOnce;
+    std::optional<RestartStateGuard> restartState; // only once SetUp got that far
 
     void SetUp() override {
         char buffer[MAX_PATH];
         UINT n = GetWindowsDirectoryA(buffer, sizeof buffer);
         ASSERT_TRUE(n > 0 && n < sizeof buffer);
         windir = buffer;
-        stateFiles = {Win("WININIT.QVR"), Win("_KRBINST.BAT")};
-        for (const char* helper : kHelpers) {
-            stateFiles.push_back(Win(helper));
-            stateFiles.push_back(Win(Retired(helper)));
-        }
-        for (size_t i = 0; i < stateFiles.size(); ++i) {
-            if (FileExists(stateFiles[i]))
-                savedFiles[i] = ReadBytes(stateFiles[i]);
-            SetFileAttributesA(stateFiles[i].c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(stateFiles[i].c_str());
-        }
-        savedPending = ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
-        WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, SavedValue());
-        savedRunOnce = ReadValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName);
-        WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, SavedValue());
+        restartState.emplace();
         qvr::ntHelperScheduled = 0;
         qvr::runOnceWritten = 0;
         qvr::wininitHeaderWritten = 0;
         qvr::win95MarkerWritten = 0;
     }
     void TearDown() override {
-        for (size_t i = 0; i < stateFiles.size(); ++i) {
-            SetFileAttributesA(stateFiles[i].c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(stateFiles[i].c_str());
-            if (savedFiles[i])
-                WriteBytes(stateFiles[i], *savedFiles[i]);
-        }
-        WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, savedPending);
-        WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, savedRunOnce);
+        restartState.reset();
         FileTest::TearDown();
     }
 
@@ -170,10 +87,8 @@ class DeferredOpsTest : public FileTest {
         EXPECT_TRUE(FileExists(Win(helper)));
         EXPECT_FALSE(FileExists(Win(Retired(helper))));
     }
-    std::vector<std::string> Pending() const {
-        return MultiStrings(ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue));
-    }
-    SavedValue RunOnce() const { return ReadValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName); }
+    static std::vector<std::string> Pending() { return PendingOperations(); }
+    static RestartStateGuard::Value RunOnce() { return RunOnceValue(); }
     std::string Wininit() const { return ReadBytes(Win("WININIT.QVR")); }
     std::string Batch() const { return ReadBytes(Win("_KRBINST.BAT")); }
     bool NothingOutsideNt() const {
@@ -368,14 +283,14 @@ TEST_F(Win95DeferredTest, FirstReplacementWritesEverythingOnce) {
     EXPECT_EQ(Batch(), "@echo off\r\nRem  Windows 95\r\n");
     for (const char* helper : kHelpers)
         ExpectRetired(helper);
-    SavedValue runOnce = RunOnce();
+    RestartStateGuard::Value runOnce = RunOnce();
     EXPECT_TRUE(runOnce.present);
     EXPECT_EQ(runOnce.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(runOnce.data, Win("~KRBSHEL.EXE") + '\0');
     EXPECT_TRUE(Pending().empty());
 
     // The second one appends only its own line.
-    WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, SavedValue());
+    ClearRunOnceValue();
     EXPECT_EQ(qvr::ScheduleReplaceAtRestart("C:\\APP\\BAR.DLL", "C:\\APP\\BAR.DL^"), 1);
     EXPECT_EQ(Wininit(), wininit + "C:\\APP\\BAR.DLL=C:\\APP\\BAR.DL^\r\n");
     EXPECT_EQ(Batch(), "@echo off\r\nRem  Windows 95\r\n");

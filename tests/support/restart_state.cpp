@@ -13,8 +13,10 @@ const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Mana
 const char kPendingValue[] = "PendingFileRenameOperations";
 const char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char kRunOnceName[] = "Halvorix Installer for Windows"; // string 80
-const char* const kStateFiles[] = {"WININIT.QVR", "_KRBINST.BAT", "~KRBINST.EXE", "~KRBINST.PIF",
-                                   "~KRBSHEL.EXE"};
+// The restart files and the installer's restart helpers, under their own
+// names and the '~' names they are retired to.
+const char* const kStateFiles[] = {"WININIT.QVR",  "_KRBINST.BAT", "_KRBINST.EXE", "_KRBINST.PIF",
+                                   "_KRBSHEL.EXE", "~KRBINST.EXE", "~KRBINST.PIF", "~KRBSHEL.EXE"};
 
 using Value = RestartStateGuard::Value;
 
@@ -76,6 +78,14 @@ RestartStateGuard::~RestartStateGuard() {
     }
     WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, savedPending_);
     WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, savedRunOnce_);
+}
+
+Value RunOnceValue() {
+    return ReadValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName);
+}
+
+void ClearRunOnceValue() {
+    WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, Value());
 }
 
 std::string WindowsPath(const std::string& name) {

@@ -30,6 +30,10 @@ class RestartStateGuard {
     Value savedPending_, savedRunOnce_;
 };
 
+// The RunOnce value the library writes for the restart helper (present is
+// false when there is none), and its removal.
+RestartStateGuard::Value RunOnceValue();
+void ClearRunOnceValue();
 // "<windir>\name".
 std::string WindowsPath(const std::string& name);
 // The strings of the pending operations list, empty ones included, without
