@@ -3,70 +3,61 @@
 
 #include <windows.h>
 
-#include <mutex>
-
 namespace qvrtest {
 
 namespace {
-std::mutex boxesLock;
 std::vector<CapturedBox> boxes;
-HANDLE watcher;
-volatile LONG stopWatching;
+HHOOK hook;
+// The box last recorded: a box is activated again whenever focus comes back
+// to it, and must be recorded once.
+HWND recorded;
 
-// Finds a message box of this process: test programs run side by side on
-// one Wine desktop, so FindWindowA alone could take another program's box.
-BOOL CALLBACK FindOwnBox(HWND window, LPARAM found) {
+bool IsMessageBox(HWND window) {
     char className[16] = {};
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !GetClassNameA(window, className, sizeof className) ||
-        lstrcmpA(className, "#32770") != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
+    return GetClassNameA(window, className, sizeof className) != 0 &&
+           lstrcmpA(className, "#32770") == 0;
 }
 
-DWORD WINAPI WatchBoxes(LPVOID) {
-    while (!stopWatching) {
-        HWND box = nullptr;
-        EnumWindows(FindOwnBox, reinterpret_cast<LPARAM>(&box));
-        if (box != nullptr) {
-            // The box may still be building: wait until its text is there.
-            for (int i = 0; i < 100 && GetDlgItem(box, 0xFFFF) == nullptr; ++i)
-                Sleep(10);
-            Sleep(20);
-            char caption[512] = {};
-            char text[1024] = {};
-            GetWindowTextA(box, caption, sizeof caption);
-            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-            {
-                std::lock_guard<std::mutex> hold(boxesLock);
-                boxes.push_back({caption, text});
-            }
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            // Wait until that box is gone before looking again.
-            for (int i = 0; i < 200 && IsWindow(box); ++i)
-                Sleep(10);
-        }
-        Sleep(20);
+// Runs from the box's own modal loop, once the box is fully built.
+VOID CALLBACK ReadAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (recorded == nullptr || !IsWindow(recorded))
+        return;
+    char caption[512] = {};
+    char text[1024] = {};
+    GetWindowTextA(recorded, caption, sizeof caption);
+    GetDlgItemTextA(recorded, 0xFFFF, text, sizeof text);
+    boxes.push_back({caption, text});
+    PostMessageA(recorded, WM_COMMAND, IDOK, 0);
+}
+
+LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && window != recorded && IsMessageBox(window)) {
+        // The box may be activated before its text is set: read it from a
+        // timer, which the box's modal loop dispatches.
+        recorded = window;
+        SetTimer(nullptr, 0, 1, ReadAndClose);
+    } else if (code == HCBT_DESTROYWND && window == recorded) {
+        recorded = nullptr;
     }
-    return 0;
+    return CallNextHookEx(hook, code, wParam, lParam);
 }
 } // namespace
 
-void StartMessageBoxWatcher() { watcher = CreateThread(nullptr, 0, WatchBoxes, nullptr, 0, nullptr); }
+void StartMessageBoxWatcher() {
+    if (hook == nullptr)
+        hook = SetWindowsHookExA(WH_CBT, WatchBoxes, nullptr, GetCurrentThreadId());
+}
 
 void StopMessageBoxWatcher() {
-    if (watcher == nullptr)
+    if (hook == nullptr)
         return;
-    InterlockedExchange(&stopWatching, 1);
-    WaitForSingleObject(watcher, 5000);
-    CloseHandle(watcher);
-    watcher = nullptr;
+    UnhookWindowsHookEx(hook);
+    hook = nullptr;
 }
 
 std::vector<CapturedBox> TakeMessageBoxes() {
-    std::lock_guard<std::mutex> hold(boxesLock);
     std::vector<CapturedBox> taken;
     taken.swap(boxes);
     return taken;

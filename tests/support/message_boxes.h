@@ -1,9 +1,14 @@
-// support/message_boxes.h: a watcher thread, running for the whole test
-// program, that finds every message box (dialog class "#32770"), records its
-// caption and text and presses OK, so that a call showing a box returns
-// instead of hanging. Tests take the recorded boxes and check them; the
-// QvrTest fixture fails a test that leaves boxes nobody expected. Only boxes
-// of this process count.
+// support/message_boxes.h: a CBT hook on the test thread that catches every
+// message box (dialog class "#32770") as it is activated, records its caption
+// and text and presses OK, so that a call showing a box returns instead of
+// hanging. Tests take the recorded boxes and check them; the QvrTest fixture
+// fails a test that leaves boxes nobody expected.
+//
+// A hook rather than a watcher thread: 32-bit Wine under qemu-user cannot
+// dispatch an exception (which some system calls raise and handle inside
+// Wine, GetDriveTypeA among them) while a second thread runs, so the test
+// programs stay single-threaded. Only boxes shown by the thread that installed
+// the hook are caught; the DLL shows its boxes on the caller's thread.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,8 +23,9 @@ struct CapturedBox {
     std::string text;
 };
 
+// Installs the hook on the calling thread.
 void StartMessageBoxWatcher();
-// Ends the watcher thread (before the program exits).
+// Removes it (before the program exits).
 void StopMessageBoxWatcher();
 // The boxes seen since the last call, oldest first.
 std::vector<CapturedBox> TakeMessageBoxes();
