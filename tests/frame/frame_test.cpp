@@ -1,172 +1,112 @@
-// frame/frame_test.cpp: entry point, installer-window exports, script
-// context nesting and the window enumeration callback.
+// frame/frame_test.cpp: platform answers (run as copies to which Wine reports
+// Windows 95, 3.1 and NT 4.0), installer-window exports, context nesting.
+#include "qvrdll32.h"
 #include "frame/module_state.h"
+#include "frame/platform.h"
 #include "support/dll.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 using namespace qvrtest;
 
-using SetHInstbinFn = void(WINAPI*)(HWND);
-using GetSelectedSizeFn = DWORD(WINAPI*)(DWORD*);
-using SaveFunctionsFn = void(WINAPI*)(ScriptContext**, FileService**);
-using RestoreFunctionsFn = void(WINAPI*)(ScriptContext*, FileService*);
-using TaskEnumProcFn = BOOL(WINAPI*)(HWND, LPARAM);
-using InfInitFn = int(WINAPI*)(LPCSTR);
+TEST(PlatformTest, AnswersMatchTheReportedWindows) {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    const std::string name = path;
+    // Program name, version word reported (0: any), NT, version 4, ANSI paths.
+    const struct {
+        const char* tail;
+        DWORD version;
+        bool nt, version4, ansiPaths;
+    } rows[] = {{"_win95.exe", 0x0004, false, true, true},
+                {"_win31.exe", 0x0A03, false, false, false},
+                {"_nt40.exe", 0x0004, true, true, true},
+                {"", 0, true, false, true}}; // Wine's default: NT 6.x or later
+    const auto& row = *std::find_if(std::begin(rows), std::end(rows), [&](const auto& r) {
+        return name.find(r.tail) != std::string::npos;
+    });
+    if (row.version != 0) {
+        ASSERT_EQ(GetVersion() & 0xFFFF, row.version) << "Wine did not report " << row.tail;
+    }
+    EXPECT_EQ(qvr::IsWindowsNT(), row.nt) << name;
+    EXPECT_EQ(qvr::IsVersion4(), row.version4) << name;
+    EXPECT_EQ(qvr::UsesAnsiPaths(), row.ansiPaths) << name;
+}
 
-// A stand-in for the installer's main window: answers WM_COMMAND 509 by
-// filling the two-word reply block, and counts the requests.
-int sizeRequests;
+// The installer's main window.
 LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && LOWORD(wParam) == 509) {
-        ++sizeRequests;
-        DWORD* reply = reinterpret_cast<DWORD*>(lParam);
-        reply[0] = 123456;
-        reply[1] = 789;
+    if (message == WM_COMMAND && LOWORD(wParam) == QVR_SELECTED_SIZE_COMMAND) {
+        reinterpret_cast<DWORD*>(lParam)[0] = 123456;
+        reinterpret_cast<DWORD*>(lParam)[1] = 789;
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND MakeWindow(HINSTANCE instance) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = InstallerWindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "QvrTestInstallerWindow";
-        registered = RegisterClassA(&wc) != 0;
-    }
-    return CreateWindowA("QvrTestInstallerWindow", "installer", WS_OVERLAPPEDWINDOW, 0, 0, 100,
-                         100, nullptr, nullptr, instance, nullptr);
-}
-
 class FrameTest : public FileTest {};
 
-TEST_F(FrameTest, LaterEntryCallsChangeNothing) {
-    HINSTANCE first = qvr::moduleInstance;
-    ASSERT_EQ(qvr::initialised, 1u);
-    TextFile* object = reinterpret_cast<TextFile*>(0x1234);
-    qvr::textFileTable[2] = {3, object};
-    qvr::EntryPoint(reinterpret_cast<HINSTANCE>(0x5678)); // a thread attach, say
-    EXPECT_EQ(qvr::moduleInstance, first);
-    EXPECT_EQ(qvr::textFileTable[2].handle, 3u);
-    EXPECT_EQ(qvr::textFileTable[2].object, object);
-    qvr::ClearTextFileTable();
-}
-
-TEST_F(FrameTest, DllLoadsAndExportsFrameFunctions) {
-    ASSERT_NE(Dll(), nullptr) << "qvrdll32.dll did not load, error " << GetLastError();
-    EXPECT_NE(Export<SetHInstbinFn>("_QVRSetHInstbin@4"), nullptr);
-    EXPECT_NE(Export<GetSelectedSizeFn>("_QVRGetSelectedSize@4"), nullptr);
-    EXPECT_NE(Export<SaveFunctionsFn>("_SaveFunctions@8"), nullptr);
-    EXPECT_NE(Export<RestoreFunctionsFn>("_RestoreFunctions@8"), nullptr);
-    EXPECT_NE(Export<TaskEnumProcFn>("?TaskEnumProc@@YGHPAUHWND__@@J@Z"), nullptr);
-    // Loading again (another LoadLibrary, thread attaches) keeps the module.
-    EXPECT_EQ(LoadLibraryA("qvrdll32.dll"), Dll());
-    FreeLibrary(Dll());
-}
-
-TEST_F(FrameTest, SelectedSizeAsksTheInstallerWindow) {
-    auto setWindow = Export<SetHInstbinFn>("_QVRSetHInstbin@4");
-    auto selectedSize = Export<GetSelectedSizeFn>("_QVRGetSelectedSize@4");
-    ASSERT_TRUE(setWindow && selectedSize);
-    HWND window = MakeWindow(GetModuleHandleA(nullptr));
+TEST_F(FrameTest, InstallerWindowExports) {
+    auto setWindow = Export<decltype(&QVRSetHInstbin)>("_QVRSetHInstbin@4");
+    auto selectedSize = Export<decltype(&QVRGetSelectedSize)>("_QVRGetSelectedSize@4");
+    auto taskEnum = Export<decltype(&TaskEnumProc)>("?TaskEnumProc@@YGHPAUHWND__@@J@Z");
+    ASSERT_TRUE(setWindow && selectedSize && taskEnum);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = InstallerWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QvrTestInstallerWindow";
+    RegisterClassA(&wc);
+    HWND window =
+        CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 9, 9, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
     setWindow(window);
-
-    sizeRequests = 0;
-    DWORD second = 0xDEADBEEF;
+    DWORD second = 0;
     EXPECT_EQ(selectedSize(&second), 123456u);
     EXPECT_EQ(second, 789u);
-    EXPECT_EQ(selectedSize(nullptr), 123456u); // still asks, still answers
-    EXPECT_EQ(sizeRequests, 2);
-
-    // Without a window nothing answers: the zeroed reply block comes back.
-    setWindow(nullptr);
-    second = 0xDEADBEEF;
+    EXPECT_EQ(selectedSize(nullptr), 123456u);
+    setWindow(nullptr); // nobody answers: the zeroed reply block comes back
     EXPECT_EQ(selectedSize(&second), 0u);
     EXPECT_EQ(second, 0u);
+    LONG_PTR found = 0x7777; // stops at the first window with an instance
+    EXPECT_FALSE(taskEnum(window, reinterpret_cast<LPARAM>(&found)));
+    EXPECT_EQ(found, reinterpret_cast<LONG_PTR>(wc.hInstance));
     DestroyWindow(window);
 }
 
 TEST_F(FrameTest, SaveAndRestoreNestScripts) {
-    auto save = Export<SaveFunctionsFn>("_SaveFunctions@8");
-    auto restore = Export<RestoreFunctionsFn>("_RestoreFunctions@8");
-    auto infInit = Export<InfInitFn>("_InfInit@4");
+    auto save = Export<decltype(&SaveFunctions)>("_SaveFunctions@8");
+    auto restore = Export<decltype(&RestoreFunctions)>("_RestoreFunctions@8");
+    auto infInit = Export<decltype(&InfInit)>("_InfInit@4");
     ASSERT_TRUE(save && restore && infInit);
-    WriteBytes(dir / "a.inf", "[A]\r\nx=1\r\n");
-    WriteBytes(dir / "b.inf", "[B]\r\ny=2\r\n");
-
+    WriteBytes(dir / "a.inf", "[A]\r\n");
+    WriteBytes(dir / "b.inf", "[B]\r\n");
+    ScriptContext *first = nullptr, *second = nullptr, *now = nullptr;
+    FileService *firstService = nullptr, *service = nullptr;
     ASSERT_EQ(infInit((dir / "a.inf").c_str()), 1);
-    ScriptContext* first = nullptr;
-    FileService* firstService = nullptr;
     save(&first, &firstService);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(firstService, nullptr);
-    ASSERT_NE(first->scriptImage, nullptr);
-    EXPECT_STREQ(first->scriptImage, "[A]");
-
+    ASSERT_TRUE(first && firstService);
     ASSERT_EQ(infInit((dir / "b.inf").c_str()), 1);
-    ScriptContext* second = nullptr;
-    FileService* secondService = nullptr;
-    save(&second, &secondService);
-    ASSERT_NE(second, first);
-    EXPECT_STREQ(second->scriptImage, "[B]");
+    save(&second, &service);
     char* secondImage = second->scriptImage;
-
-    // Restoring deletes the record in between (not its image) and brings the
-    // first script back.
+    // Restoring deletes the record in between, not its image.
     restore(first, firstService);
-    ScriptContext* now = nullptr;
-    FileService* nowService = nullptr;
-    save(&now, &nowService);
-    EXPECT_EQ(now, first);
-    EXPECT_EQ(nowService, firstService);
+    save(&now, &service);
+    EXPECT_TRUE(now == first && service == firstService);
     EXPECT_STREQ(now->scriptImage, "[A]");
-    EXPECT_STREQ(secondImage, "[B]"); // the image of the deleted record lives on
-    GlobalUnlock(GlobalHandle(secondImage));
-    GlobalFree(GlobalHandle(secondImage));
-
-    // Restoring null leaves no script at all.
+    EXPECT_STREQ(secondImage, "[B]");
     char* firstImage = first->scriptImage;
     restore(nullptr, nullptr);
-    save(&now, &nowService);
-    EXPECT_EQ(now, nullptr);
-    EXPECT_EQ(nowService, nullptr);
-    GlobalUnlock(GlobalHandle(firstImage));
-    GlobalFree(GlobalHandle(firstImage));
-}
-
-TEST_F(FrameTest, TaskEnumProcStopsAtFirstWindowWithInstance) {
-    auto taskEnum = Export<TaskEnumProcFn>("?TaskEnumProc@@YGHPAUHWND__@@J@Z");
-    ASSERT_NE(taskEnum, nullptr);
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND withInstance = MakeWindow(instance);
-    ASSERT_NE(withInstance, nullptr);
-
-    LONG_PTR found = 0x7777;
-    EXPECT_FALSE(taskEnum(withInstance, reinterpret_cast<LPARAM>(&found)));
-    EXPECT_EQ(found, reinterpret_cast<LONG_PTR>(instance));
-
-    // A window without an instance handle lets the enumeration go on. Wine
-    // may fill in an instance for such a window; the probe decides.
-    HWND withoutInstance = MakeWindow(nullptr);
-    if (GetWindowLongPtrA(withoutInstance, GWLP_HINSTANCE) == 0) {
-        found = 0x7777;
-        EXPECT_TRUE(taskEnum(withoutInstance, reinterpret_cast<LPARAM>(&found)));
-        EXPECT_EQ(found, 0x7777);
+    save(&now, &service);
+    EXPECT_TRUE(now == nullptr && service == nullptr);
+    for (char* image : {firstImage, secondImage}) {
+        GlobalUnlock(GlobalHandle(image));
+        GlobalFree(GlobalHandle(image));
     }
-
-    // Through the platform's enumeration: stops with some instance handle.
-    found = 0;
-    EnumWindows(reinterpret_cast<WNDENUMPROC>(taskEnum), reinterpret_cast<LPARAM>(&found));
-    EXPECT_NE(found, 0);
-    DestroyWindow(withInstance);
-    DestroyWindow(withoutInstance);
 }
 
 } // namespace

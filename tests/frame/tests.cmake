@@ -1,1 +1,1 @@
-qvr_add_test(frame_test SOURCES frame/frame_test.cpp frame/platform_test.cpp VERSIONS win95 win31 nt40)
+qvr_add_test(frame_test SOURCES frame/frame_test.cpp VERSIONS win95 win31 nt40)

@@ -1,479 +1,333 @@
-// script/script_query_test.cpp: the query logic on images held in memory
-// (literal bytes, or built by the same builder the loaders use).
+// script/script_query_test.cpp: the query logic on images held in memory,
+// then the query exports on images loaded through the DLL.
+#include "qvrdll32.h"
 #include "script/script_query.h"
-#include "script/script_image.h"
-#include "support/message_boxes.h"
+#include "support/dll.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace qvrtest;
+using namespace std::string_literals;
 
-// The bytes of a string literal, embedded NULs included.
-#define BYTES(literal) std::string(literal, sizeof(literal) - 1)
-
-// An image written out byte for byte; data() is the image address.
-class Image {
-  public:
-    explicit Image(std::string bytes) : bytes_(std::move(bytes)) {}
-    char* data() { return &bytes_[0]; }
-    size_t size() const { return bytes_.size(); }
-    // Address of the first occurrence of `text` (which must be there).
-    char* at(const char* text) {
-        size_t pos = bytes_.find(text);
-        EXPECT_NE(pos, std::string::npos) << text;
-        return data() + (pos == std::string::npos ? 0 : pos);
-    }
-
-  private:
-    std::string bytes_;
-};
-
-// The example script of the loader, as parsed.
-const std::string kExample =
-    BYTES("[Setup]\0Title=\"My App\"\0\0[Files]\0a.exe,\"b c.exe\"\0\0\0\x1A\0");
-
+// The rest of an image after its last line.
+const std::string kEnd = "\0\0\x1A\0"s;
 // Output buffers start filled with this byte so that stray writes show.
 constexpr char kFill = '\xCC';
 
-class ScriptQueryTest : public QvrTest {};
-
-// ---- InfParseField ------------------------------------------------------
-
-struct FieldRow {
-    const char* line;
-    unsigned field;
-    int result;
-    const char* text;
-};
-
-const FieldRow kFieldRows[] = {
-    {"Title=\"My App\"", 0, 1, "Title"},
-    {"Title=\"My App\"", 1, 1, "My App"},
-    {"Title=\"My App\"", 2, 0, ""},
-    {"Title=\"My App\"", 3, 0, ""},
-    {"a.exe,\"b c.exe\"", 0, 0, ""},
-    {"a.exe,\"b c.exe\"", 1, 1, "a.exe"},
-    {"a.exe,\"b c.exe\"", 2, 1, "b c.exe"},
-    {"a.exe,\"b c.exe\"", 3, 0, ""},
-    {"File=setup.exe,\"Setup \"\"Main\"\" Program\",100", 0, 1, "File"},
-    {"File=setup.exe,\"Setup \"\"Main\"\" Program\",100", 1, 1, "setup.exe"},
-    {"File=setup.exe,\"Setup \"\"Main\"\" Program\",100", 2, 1, "Setup \"Main\" Program"},
-    {"File=setup.exe,\"Setup \"\"Main\"\" Program\",100", 3, 1, "100"},
-    {"k=a=b", 0, 1, "k"},
-    {"k=a=b", 1, 1, "a"},
-    {"k=a=b", 2, 1, "b"},
-    {"k=a=b", 3, 0, ""},
-    {"a,b=c", 0, 0, ""},
-    {"a,b=c", 1, 1, "a"},
-    {"a,b=c", 2, 1, "b"},
-    {"a,b=c", 3, 1, "c"},
-    {"=x", 0, 1, ""},
-    {"=x", 1, 1, "x"},
-    {"=x", 2, 0, ""},
-    {"=x", 3, 0, ""},
-    // A line without separators is one field and has no key.
-    {"plain", 0, 0, ""},
-    {"plain", 1, 1, "plain"},
-    {"plain", 2, 0, ""},
-    // Separators inside quotes are content; the quote flag runs across the
-    // skipped fields.
-    {"\"a=b\",\"c,d\",e", 0, 0, ""},
-    {"\"a=b\",\"c,d\",e", 1, 1, "a=b"},
-    {"\"a=b\",\"c,d\",e", 2, 1, "c,d"},
-    {"\"a=b\",\"c,d\",e", 3, 1, "e"},
-    // An unterminated quote runs to the end of the line.
-    {"k=\"open,still", 1, 1, "open,still"},
-    {"k=\"open,still", 2, 0, ""},
-    // A trailing separator makes an empty last field.
-    {"k=a,", 2, 1, ""},
-    {"k=a,", 3, 0, ""},
-    {"Empty=", 1, 1, ""},
-    // Blanks at both ends go, quoted ones too; inner blanks stay.
-    {"k= \t a b \r\n", 1, 1, "a b"},
-    {"k=\" a \"", 1, 1, " a"},
-    {" key \t=v", 0, 1, "key"},
-    // Text beside quotes joins the field; "" outside quotes is an empty
-    // quoted stretch.
-    {"k=x\"y\"z", 1, 1, "xyz"},
-    {"k=\"\"C:\\APP\"\"", 1, 1, "C:\\APP"},
-    {"k=\"a\"\"\"", 1, 1, "a\""},
-    // The field number is 16 bits wide; far fields do not exist.
-    {"a,b", 65535, 0, ""},
-    // Bytes above 0x7F and Ctrl-Z are plain content.
-    {"k=\xC9t\xE9,\x1A", 1, 1, "\xC9t\xE9"},
-    {"k=\xC9t\xE9,\x1A", 2, 1, "\x1A"},
-};
-
-TEST_F(ScriptQueryTest, ParseFieldTable) {
-    for (size_t i = 0; i < sizeof kFieldRows / sizeof kFieldRows[0]; ++i) {
-        const FieldRow& row = kFieldRows[i];
-        SCOPED_TRACE(testing::Message()
-                     << "row " << i << ": " << row.line << " field " << row.field);
-        // The line as it stands in an image: NUL-terminated, more lines after.
-        std::string bytes = std::string(row.line) + BYTES("\0next=1\0\0\0\x1A\0");
-        char text[128];
-        std::memset(text, kFill, sizeof text);
-        EXPECT_EQ(qvr::ParseField(&bytes[0], row.field, text, qvr::kUnboundedText), row.result);
-        EXPECT_STREQ(text, row.text);
-        // Nothing written past the terminator of the longest possible field.
-        size_t line = std::strlen(row.line);
-        for (size_t j = line + 1; j < sizeof text; ++j)
-            ASSERT_EQ(text[j], kFill) << "byte " << j;
+// An image written out byte for byte.
+struct Image {
+    std::string bytes;
+    char* data() { return &bytes[0]; }
+    char* at(const char* text) { // first occurrence, which must be there
+        size_t pos = bytes.find(text);
+        EXPECT_NE(pos, std::string::npos) << text;
+        return data() + (pos == std::string::npos ? 0 : pos);
     }
+};
+
+// Runs call(buffer) on a filled buffer and expects 1 and `text` (null: 0 and
+// an empty text), with nothing written past the length of the source `line`.
+template <class Call> void ExpectText(Call call, const char* text, const char* line) {
+    char buffer[128];
+    std::memset(buffer, kFill, sizeof buffer);
+    EXPECT_EQ(call(buffer), text ? 1 : 0);
+    EXPECT_STREQ(buffer, text ? text : "");
+    for (size_t j = std::strlen(line) + 1; j < sizeof buffer; ++j)
+        ASSERT_EQ(buffer[j], kFill) << "byte " << j;
 }
 
-TEST_F(ScriptQueryTest, ParseFieldNullArgumentsWriteNothing) {
+class ScriptQueryTest : public QvrTest {};
+
+TEST_F(ScriptQueryTest, ParseField) {
+    // Each field in turn: a null key means no '=' (result 0 for field 0); the
+    // field after the last gives 0 as well.
+    const struct {
+        const char* line;
+        std::vector<const char*> fields;
+    } rows[] = {
+        {"Title=\"My App\"", {"Title", "My App"}},
+        {"a.exe,\"b c.exe\"", {nullptr, "a.exe", "b c.exe"}},
+        {"f=x,\"Say \"\"Hi\"\" now\",100", {"f", "x", "Say \"Hi\" now", "100"}},
+        {"k=a=b", {"k", "a", "b"}},
+        {"a,b=c", {nullptr, "a", "b", "c"}},
+        {"=x", {"", "x"}},
+        {"\"a=b\",\"c,d\",e", {nullptr, "a=b", "c,d", "e"}},
+        {"k=\"open,still", {"k", "open,still"}},
+        {"k=a,", {"k", "a", ""}},
+        {" key \t= \t a b \r\n", {"key", "a b"}},
+        {"k=\" a \",x\"y\"z", {"k", " a", "xyz"}},
+        {"k=\"\"C:\\APP\"\",\"a\"\"\"", {"k", "C:\\APP", "a\""}},
+        {"k=\xC9t\xE9,\x1A", {"k", "\xC9t\xE9", "\x1A"}},
+    };
+    for (const auto& row : rows) {
+        std::string image = row.line + "\0next=1\0"s + kEnd;
+        for (unsigned field = 0; field <= row.fields.size(); ++field) {
+            SCOPED_TRACE(testing::Message() << row.line << " field " << field);
+            ExpectText([&](char* text) { return qvr::ParseField(&image[0], field, text, -1); },
+                       field < row.fields.size() ? row.fields[field] : nullptr, row.line);
+        }
+    }
+    // The field number is 16 bits; text is cut at the buffer size; null
+    // arguments write nothing.
     char text[8];
+    EXPECT_EQ(qvr::ParseField("a,b", 65535, text, qvr::kUnboundedText), 0);
+    std::memset(text, kFill, sizeof text);
+    EXPECT_EQ(qvr::ParseField("k=abcdefgh", 1, text, 4), 1);
+    EXPECT_EQ(std::string(text, 5), "abc\0\xCC"s);
+    EXPECT_EQ(qvr::ParseField("k=abc", 1, text, 1), 1);
+    EXPECT_EQ(std::string(text, 2), "\0b"s);
     std::memset(text, kFill, sizeof text);
     EXPECT_EQ(qvr::ParseField(nullptr, 1, text, qvr::kUnboundedText), 1);
     EXPECT_EQ(text[0], kFill);
-    char line[] = "a=b";
-    EXPECT_EQ(qvr::ParseField(line, 1, nullptr, qvr::kUnboundedText), 1);
-    EXPECT_STREQ(line, "a=b");
+    EXPECT_EQ(qvr::ParseField("a=b", 1, nullptr, qvr::kUnboundedText), 1);
 }
 
-TEST_F(ScriptQueryTest, ParseFieldCutsAtTheBufferSize) {
-    char line[] = "k=abcdefgh,xyz";
-    char text[8];
-    std::memset(text, kFill, sizeof text);
-    EXPECT_EQ(qvr::ParseField(line, 1, text, 4), 1);
-    EXPECT_STREQ(text, "abc");
-    for (size_t j = 4; j < sizeof text; ++j)
-        EXPECT_EQ(text[j], kFill) << j;
-    std::memset(text, kFill, sizeof text);
-    EXPECT_EQ(qvr::ParseField(line, 1, text, 1), 1);
-    EXPECT_STREQ(text, "");
-    EXPECT_EQ(text[1], kFill);
-}
-
-// ---- GetKeyValue ----------------------------------------------------------
-
-struct KeyRow {
-    const char* line;
-    const char* key;
-    int result;
-    const char* value;
-};
-
-const KeyRow kKeyRows[] = {
-    {"Title=\"My App\"", "title", 1, "My App"},
-    {"File=setup.exe,\"Setup Program\",100", "File", 1, "setup.exe,\"Setup Program\",100"},
-    {"Dir=\"\"C:\\APP\"\"", "Dir", 1, "C:\\APP"},
-    {"DirName=x", "Dir", 0, ""},
-    {"Empty=", "Empty", 1, ""},
-    // The key must be followed by '=' (blanks between allowed).
-    {"Dir \t=x", "DIR", 1, "x"},
-    {"Dir", "Dir", 0, ""},
-    {"Dir,x=y", "Dir", 0, ""},
-    // A single value loses blanks and quotes at both ends only.
-    {"k= \"a\"b\" \t", "k", 1, "a\"b"},
-    {"k=\"open", "k", 1, "open"},
-    // A separator inside quotes does not make a list.
-    {"k=\"a,b\"", "k", 1, "a,b"},
-    {"k=a=b", "k", 1, "a=b"},
-    {"k=\"x\",y", "k", 1, "\"x\",y"},
-    // Only ASCII letters fold: E-acute and e-acute differ.
-    {"\xC9t=1", "\xE9t", 0, ""},
-    {"\xC9t=1", "\xC9T", 1, "1"},
-    // The empty key finds a line that starts with '='.
-    {"=v", "", 1, "v"},
-};
-
-TEST_F(ScriptQueryTest, GetKeyValueTable) {
-    for (size_t i = 0; i < sizeof kKeyRows / sizeof kKeyRows[0]; ++i) {
-        const KeyRow& row = kKeyRows[i];
-        SCOPED_TRACE(testing::Message() << "row " << i << ": " << row.line << " key " << row.key);
-        std::string bytes = std::string(row.line) + BYTES("\0\0\0\x1A\0");
-        char value[128];
-        std::memset(value, kFill, sizeof value);
-        EXPECT_EQ(qvr::GetKeyValue(bytes.c_str(), row.key, value), row.result);
-        EXPECT_STREQ(value, row.value);
-        for (size_t j = std::strlen(row.line) + 1; j < sizeof value; ++j)
-            ASSERT_EQ(value[j], kFill) << "byte " << j;
+TEST_F(ScriptQueryTest, KeyValues) {
+    // Line, key, value (null: not found).
+    const char* rows[][3] = {
+        {"Title=\"My App\"", "title", "My App"},
+        {"F=a,\"b\",1", "F", "a,\"b\",1"},
+        {"DirName=x", "Dir", nullptr},
+        {"Dir \t=x", "DIR", "x"},
+        {"Dir", "Dir", nullptr},
+        {"Dir,x=y", "Dir", nullptr},
+        {"Empty=", "Empty", ""},
+        {"k= \"a\"b\" \t", "k", "a\"b"},
+        {"\xC9t=1", "\xE9t", nullptr},
+        {"=v", "", "v"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row[0] << " key " << row[1]);
+        std::string image = row[0] + "\0"s + kEnd;
+        ExpectText([&](char* value) { return qvr::GetKeyValue(image.c_str(), row[1], value); },
+                   row[2], row[0]);
     }
-}
-
-TEST_F(ScriptQueryTest, GetKeyValueSearchesOnlyItsSection) {
-    Image image(BYTES("[A]\0x=1\0Key=first\0key=second\0\0[B]\0Other=2\0\0\0\x1A\0"));
+    // Only the rest of the section is searched; the first match wins.
+    Image image{"[A]\0x=1\0Key=first\0key=second\0\0[B]\0Other=2\0"s + kEnd};
     char value[32];
     EXPECT_EQ(qvr::GetKeyValue(image.at("x=1"), "KEY", value), 1);
-    EXPECT_STREQ(value, "first"); // the first matching line wins
-    EXPECT_EQ(qvr::GetKeyValue(image.at("x=1"), "Other", value), 0);
-    EXPECT_STREQ(value, "");
-    // From a line in the middle of the section on.
+    EXPECT_STREQ(value, "first");
     EXPECT_EQ(qvr::GetKeyValue(image.at("key=second"), "key", value), 1);
     EXPECT_STREQ(value, "second");
+    EXPECT_EQ(qvr::GetKeyValue(image.at("x=1"), "Other", value), 0);
     EXPECT_EQ(qvr::GetKeyValue(nullptr, "x", value), 0);
-    EXPECT_STREQ(value, "");
-    EXPECT_EQ(qvr::GetKeyValue(image.at("x=1"), nullptr, value), 0);
-}
+    EXPECT_EQ(qvr::GetProfileValue(image.data(), "b", "OTHER", value), 1);
+    EXPECT_STREQ(value, "2");
 
-// ---- Sections -------------------------------------------------------------
-
-struct SectionRow {
-    const char* what;
-    std::string image;
-    const char* name;
-    const char* firstLine; // null: not found
-};
-
-TEST_F(ScriptQueryTest, FindSectionTable) {
-    const SectionRow rows[] = {
-        {"example", kExample, "Files", "a.exe"},
-        {"case folded", kExample, "fILES", "a.exe"},
-        {"first header", kExample, "Setup", "Title"},
-        {"missing", kExample, "Disks", nullptr},
-        {"whole name only", BYTES("[FilesX]\0a=1\0\0[File]\0b=1\0\0\0\x1A\0"), "Files", nullptr},
-        {"shorter name", BYTES("[FilesX]\0a=1\0\0[File]\0b=1\0\0\0\x1A\0"), "File", "b=1"},
-        {"text after bracket", BYTES("[files]xyz\0a=1\0\0\0\x1A\0"), "Files", "a=1"},
-        {"first match wins", BYTES("[S]\0a=1\0\0[S]\0b=2\0\0\0\x1A\0"), "s", "a=1"},
-        {"header after header", BYTES("[S]\0\0[T]\0t=1\0\0[S]\0b=2\0\0\0\x1A\0"), "S", nullptr},
-        {"empty at image end", BYTES("[A]\0x=1\0\0[B]\0\0\0\x1A\0"), "B", nullptr},
-        {"empty name", BYTES("[A]\0x=1\0\0[]\0e=1\0\0\0\x1A\0"), "", "e=1"},
-        {"empty name needs []", BYTES("[A]\0x=1\0\0\0\x1A\0"), "", nullptr},
-        {"ctrl-z line before", BYTES("[A]\0x=1\0\x1A\0\0[Files]\0a=1\0\0\0\x1A\0"), "Files",
-         nullptr},
-        {"ctrl-z inside a line before", BYTES("[A]\0x=\x1A!\0\0[Files]\0a=1\0\0\0\x1A\0"), "Files",
-         nullptr},
-        {"ctrl-z after", BYTES("[Files]\0a=1\0\x1A\0\0\0\x1A\0"), "Files", "a=1"},
-        {"bracket not first", BYTES("x=[Files]\0\0[Y]\0y=1\0\0\0\x1A\0"), "Files", nullptr},
-        {"lines before first header", BYTES("top=1\0\0[S]\0s=1\0\0\0\x1A\0"), "S", "s=1"},
-        {"NUL content lines", BYTES("\0\0[S]\0\0s=1\0\0\0\x1A\0"), "S", "s=1"},
-        {"only the end", BYTES("\0\0\0\x1A\0"), "S", nullptr},
-        {"high bytes not folded", BYTES("[\xC9]\0a=1\0\0\0\x1A\0"), "\xE9", nullptr},
-    };
-    for (const SectionRow& row : rows) {
-        SCOPED_TRACE(row.what);
-        Image image(row.image);
-        char* found = qvr::FindSection(image.data(), row.name);
-        if (row.firstLine == nullptr) {
-            EXPECT_EQ(found, nullptr);
-            EXPECT_EQ(qvr::FindSectionOffset(image.data(), row.name), 0u);
-        } else {
-            EXPECT_EQ(found, image.at(row.firstLine));
-            EXPECT_EQ(qvr::FindSectionOffset(image.data(), row.name),
-                      static_cast<DWORD>(found - image.data()));
-        }
-    }
-    Image image(kExample);
-    EXPECT_EQ(qvr::FindSectionOffset(nullptr, "Files"), 0u);
-    EXPECT_EQ(qvr::FindSectionOffset(image.data(), nullptr), 0u);
-}
-
-// ---- Line walks -----------------------------------------------------------
-
-TEST_F(ScriptQueryTest, NextLineAndLineCount) {
-    Image image(BYTES("[S]\0a=1\0b=2\0c=3\0\0[T]\0t=1\0\0\0\x1A\0"));
-    char* a = image.at("a=1");
-    EXPECT_EQ(qvr::NextLine(a), image.at("b=2"));
-    EXPECT_EQ(qvr::NextLine(image.at("b=2")), image.at("c=3"));
-    EXPECT_EQ(qvr::NextLine(image.at("c=3")), nullptr); // end of section
-    EXPECT_EQ(qvr::NextLine(image.at("t=1")), nullptr); // end of image
-    EXPECT_EQ(qvr::NextLine(a + 2), image.at("b=2"));   // from inside a line
-    EXPECT_EQ(qvr::NextLine(a + 3), image.at("b=2"));   // from its terminating NUL
-    EXPECT_EQ(qvr::NextLine(nullptr), nullptr);
-    // The end marker itself is no line.
-    EXPECT_EQ(qvr::NextLine(image.data() + image.size() - 2), nullptr);
-
-    EXPECT_EQ(qvr::LineCount(nullptr), 0);
-    EXPECT_EQ(qvr::LineCount(a), 3);
-    EXPECT_EQ(qvr::LineCount(image.at("b=2")), 2);
-    EXPECT_EQ(qvr::LineCount(image.at("c=3")), 1);
-    EXPECT_EQ(qvr::LineCount(image.at("t=1")), 1);
-}
-
-TEST_F(ScriptQueryTest, WalksStopAtCtrlZAndPassNulContent) {
-    // A Ctrl-Z that starts a line ends the walk; one inside a line does not.
-    Image image(BYTES("[S]\0a=\x1A\0b=1\0\x1A\0c=1\0\0\0\x1A\0"));
-    EXPECT_EQ(qvr::NextLine(image.at("a=")), image.at("b=1"));
-    EXPECT_EQ(qvr::NextLine(image.at("b=1")), nullptr);
-    EXPECT_EQ(qvr::LineCount(image.at("a=")), 2);
-}
-
-struct PrevRow {
-    const char* what;
-    std::string image;
-    size_t from;   // offset passed in
-    long expected; // offset of the result, -1 for null
-};
-
-TEST_F(ScriptQueryTest, PrevLineTable) {
-    // Offsets in kLines: [S]=0 a=1 at 4, bb=2 at 8, [T] at 14, t=1 at 18.
-    const std::string kLines = BYTES("[S]\0a=1\0bb=2\0\0[T]\0t=1\0\0\0\x1A\0");
-    const PrevRow rows[] = {
-        {"first byte gives its line", kLines, 8, 8},
-        {"inside a line gives its start", kLines, 10, 8},
-        {"terminating NUL gives the next line", kLines, 7, 8},
-        {"line - 2 is the previous line", kLines, 8 - 2, 4},
-        {"previous of the first line is the header", kLines, 4 - 2, -1},
-        {"header itself", kLines, 0, -1},
-        {"across a section end", kLines, 18 - 3, -1},
-        {"last line of the image", kLines, 19, 18},
-        {"no NUL down to the start", BYTES("x=1\0y=2\0\0\0\x1A\0"), 2, 0},
-        {"second byte taken as the first", BYTES("\0x=1\0\0\0\x1A\0"), 0, 0},
-        {"second byte from inside", BYTES("\0x=1\0\0\0\x1A\0"), 2, 0},
-        {"past the image", kLines, kLines.size(), -1},
-        {"last byte would yield past the image", kLines, kLines.size() - 1, -1},
-    };
-    for (const PrevRow& row : rows) {
-        SCOPED_TRACE(row.what);
-        Image image(row.image);
-        char* got = qvr::PrevLine(image.data(), image.size(), image.data() + row.from);
-        long offset = got == nullptr ? -1 : static_cast<long>(got - image.data());
-        EXPECT_EQ(offset, row.expected);
-    }
-    Image image(kLines);
-    EXPECT_EQ(qvr::PrevLine(image.data(), image.size(), nullptr), nullptr);
-    EXPECT_EQ(qvr::PrevLine(nullptr, 0, image.data()), nullptr);
-    EXPECT_EQ(qvr::PrevLine(image.data() + 4, image.size() - 4, image.data()), nullptr);
-}
-
-// ---- Keys by name ---------------------------------------------------------
-
-TEST_F(ScriptQueryTest, GetProfileValue) {
-    Image image(kExample);
-    char value[32];
-    std::memset(value, kFill, sizeof value);
-    EXPECT_EQ(qvr::GetProfileValue(image.data(), "setup", "TITLE", value), 1);
-    EXPECT_STREQ(value, "My App");
-    std::memset(value, kFill, sizeof value);
-    EXPECT_EQ(qvr::GetProfileValue(image.data(), "Nowhere", "Title", value), 0);
-    EXPECT_STREQ(value, "");
-    std::memset(value, kFill, sizeof value);
-    EXPECT_EQ(qvr::GetProfileValue(image.data(), "Files", "Title", value), 0);
-    EXPECT_STREQ(value, "");
-    std::memset(value, kFill, sizeof value);
-    EXPECT_EQ(qvr::GetProfileValue(nullptr, "Setup", "Title", value), 0);
-    EXPECT_STREQ(value, "");
-    EXPECT_EQ(qvr::GetProfileValue(image.data(), "Setup", "Title", nullptr), 0);
-}
-
-struct LookupRow {
-    const char* keyPath;
-    int result;
-    const char* value;
-};
-
-TEST_F(ScriptQueryTest, LookupSpecLeavesSpecAsItWas) {
-    Image image(BYTES("[Setup]\0Title=\"My App\"\0\0[a.b]\0c=abc\0\0[]\0k=empty\0\0"
-                      "[Files]\0a.exe,\"b c.exe\"\0\0\0\x1A\0"));
-    const LookupRow rows[] = {
-        {"Setup.Title", 1, "My App"}, {"SETUP.title", 1, "My App"}, {"Title", 0, ""},
-        {"a.b.c", 1, "abc"},          {".k", 1, "empty"},           {"Setup.", 0, ""},
-        {"Nowhere.Title", 0, ""},     {"Files.a.exe", 0, ""},       {"", 0, ""},
-    };
-    for (const LookupRow& row : rows) {
-        SCOPED_TRACE(row.keyPath);
+    // "section.key", split at the last dot, leaves the key path as it was.
+    Image script{"[Setup]\0Title=\"My App\"\0\0[a.b]\0c=abc\0\0[]\0k=empty\0\0[F]\0a.exe\0"s +
+                 kEnd};
+    const char* paths[][2] = {{"SETUP.title", "My App"}, {"a.b.c", "abc"},     {".k", "empty"},
+                              {"Title", nullptr},        {"F.a.exe", nullptr}, {"", nullptr}};
+    for (const auto& row : paths) {
         char keyPath[32];
-        std::strcpy(keyPath, row.keyPath);
-        char value[32];
-        std::memset(value, kFill, sizeof value);
-        EXPECT_EQ(qvr::LookupKeyPath(image.data(), keyPath, value), row.result);
-        EXPECT_STREQ(value, row.value);
-        EXPECT_STREQ(keyPath, row.keyPath);
-
-        // The same buffer for both: it receives the value.
-        std::memset(keyPath, kFill, sizeof keyPath);
-        std::strcpy(keyPath, row.keyPath);
-        EXPECT_EQ(qvr::LookupKeyPath(image.data(), keyPath, keyPath), row.result);
-        EXPECT_STREQ(keyPath, row.value);
+        std::strcpy(keyPath, row[0]);
+        ExpectText([&](char* v) { return qvr::LookupKeyPath(script.data(), keyPath, v); }, row[1],
+                   "Title=\"My App\"");
+        EXPECT_STREQ(keyPath, row[0]);
+        EXPECT_EQ(qvr::LookupKeyPath(script.data(), keyPath, keyPath), row[1] ? 1 : 0);
+        EXPECT_STREQ(keyPath, row[1] ? row[1] : ""); // same buffer: receives the value
     }
     char keyPath[] = "Setup.Title";
-    EXPECT_EQ(qvr::LookupKeyPath(image.data(), keyPath, nullptr), 0);
-    EXPECT_STREQ(keyPath, "Setup.Title");
-    char value[8] = "x";
-    EXPECT_EQ(qvr::LookupKeyPath(image.data(), nullptr, value), 0);
-    EXPECT_STREQ(value, "");
+    EXPECT_EQ(qvr::LookupKeyPath(script.data(), nullptr, value), 0);
     EXPECT_EQ(qvr::LookupKeyPath(nullptr, keyPath, value), 0);
     EXPECT_STREQ(keyPath, "Setup.Title");
-}
-
-TEST_F(ScriptQueryTest, GetNamedSection) {
-    struct Row {
-        const char* keyPath;
-        size_t offset;
-    } rows[] = {{"a.b.c", 4}, {".c", 0}, {"abc", 0}, {"", 0}, {"a.", 2}, {"..", 2}, {"x.y", 2}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.keyPath);
-        char keyPath[16];
-        std::strcpy(keyPath, row.keyPath);
-        EXPECT_EQ(qvr::GetNamedSection(keyPath), keyPath + row.offset);
-        EXPECT_STREQ(keyPath, row.keyPath);
+    // The key starts after the last dot, unless that dot comes first.
+    const std::pair<const char*, int> named[] = {{"a.b.c", 4}, {".c", 0}, {"abc", 0}, {"..", 2}};
+    for (const auto& [path, offset] : named) {
+        std::strcpy(keyPath, path);
+        EXPECT_EQ(qvr::GetNamedSection(keyPath), keyPath + offset) << path;
     }
     EXPECT_EQ(qvr::GetNamedSection(nullptr), nullptr);
 }
 
-// ---- Row search -----------------------------------------------------------
+// The search as the image layout defines it: the first byte of each stored
+// line, A-Z folded, stopping at a 0x1A anywhere.
+DWORD FindByLineWalk(const char* image, const std::string& name) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (const char* p = image;;) {
+        bool match = *p == '[' && p[1 + name.size()] == ']';
+        for (size_t i = 0; match && i < name.size(); ++i)
+            match = fold(p[1 + i]) == fold(name[i]);
+        for (; *p != '\0'; ++p)
+            if (*p == '\x1A')
+                return 0;
+        while (*p == '\0')
+            ++p;
+        if (match)
+            return *p == '[' || *p == '\x1A' ? 0 : static_cast<DWORD>(p - image);
+    }
+}
 
-TEST_F(ScriptQueryTest, SearchRowTable) {
-    Image image(BYTES("[Files]\0a.exe\0b.exe\0k=v,\"x y\"\0\0[Empty]\0\0[One]\0only\0\0\0\x1A\0"));
-    struct Row {
+TEST_F(ScriptQueryTest, FindSectionAgreesWithLineWalkAtEveryAlignment) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> rows = {
+        {"[Setup]\0Title=1\0\0[Files]\0a.exe\0"s, {"Files", "fILES", "Setup", "Disks"}},
+        {"[FilesX]\0a=1\0\0[File]\0b=1\0"s, {"Files", "File"}},
+        {"[files]xyz\0a=1\0\0[S]\0\0[T]\0t=1\0\0[S]\0b=2\0"s, {"Files", "S", "T"}},
+        {"k=v\0w=[A]\0\0[A]\0z=1\0\0[]\0e=1\0"s, {"A", ""}},
+        {"[A]\0a=\x1A\0\0[B]\0b=1\0"s, {"A", "B"}},
+        {"\0\0[S]\0\0s=1\0[\xC9]\0"s, {"S", "\xE9"}},
+        {"[A]\0"s + std::string(40, 'x') + "\0\0[B]\0"s + std::string(70, 'y') + "=[C]\0\0[C]\0"s,
+         {"B", "C", "D"}},
+    };
+    // The end marker at every position of a block: what lies past it must
+    // not be taken for a header.
+    for (size_t pad = 1; pad <= 40; pad += 3)
+        rows.push_back(
+            {"[A]\0"s + std::string(pad, 'p') + "\0"s + kEnd + "\0[Z]\0z=1", {"A", "Z"}});
+    for (auto& row : rows) {
+        std::string image = row.first + kEnd;
+        std::vector<char> storage(image.size() + 128, '\x55');
+        char* aligned = storage.data() + (64 - reinterpret_cast<uintptr_t>(storage.data()) % 64);
+        for (size_t shift = 0; shift < 32; ++shift) {
+            std::memcpy(aligned + shift, image.data(), image.size());
+            for (const std::string& name : row.second) {
+                DWORD expected = FindByLineWalk(aligned + shift, name);
+                ASSERT_EQ(qvr::FindSectionOffset(aligned + shift, name.c_str()), expected)
+                    << testing::PrintToString(image) << " [" << name << "] shift " << shift;
+                char* found = qvr::FindSection(aligned + shift, name.c_str());
+                EXPECT_EQ(found, expected == 0 ? nullptr : aligned + shift + expected);
+            }
+        }
+    }
+    EXPECT_EQ(qvr::FindSectionOffset(nullptr, "Files"), 0u);
+    EXPECT_EQ(qvr::FindSectionOffset((rows[0].first + kEnd).c_str(), nullptr), 0u);
+}
+
+TEST_F(ScriptQueryTest, LineWalks) {
+    Image image{"[S]\0a=1\0b=2\0c=3\0\0[T]\0t=1\0"s + kEnd};
+    char* a = image.at("a=1");
+    EXPECT_EQ(qvr::NextLine(a), image.at("b=2"));
+    EXPECT_EQ(qvr::NextLine(a + 2), image.at("b=2"));   // from inside a line
+    EXPECT_EQ(qvr::NextLine(a + 3), image.at("b=2"));   // from its NUL
+    EXPECT_EQ(qvr::NextLine(image.at("c=3")), nullptr); // section end
+    EXPECT_EQ(qvr::NextLine(image.at("t=1")), nullptr); // image end
+    EXPECT_EQ(qvr::NextLine(nullptr), nullptr);
+    EXPECT_EQ(qvr::LineCount(a), 3);
+    EXPECT_EQ(qvr::LineCount(image.at("t=1")), 1);
+    EXPECT_EQ(qvr::LineCount(nullptr), 0);
+    // A Ctrl-Z that starts a line ends the walk; one inside a line does not.
+    Image z{"[S]\0a=\x1A\0b=1\0\x1A\0c=1\0"s + kEnd};
+    EXPECT_EQ(qvr::NextLine(z.at("a=")), z.at("b=1"));
+    EXPECT_EQ(qvr::NextLine(z.at("b=1")), nullptr);
+    EXPECT_EQ(qvr::LineCount(z.at("a=")), 2);
+
+    // Back: offsets: [S] 0, a=1 4, bb=2 8, [T] 14, t=1 18; -1 stands for null.
+    image = Image{"[S]\0a=1\0bb=2\0\0[T]\0t=1\0"s + kEnd};
+    const long size = static_cast<long>(image.bytes.size());
+    // Own line from its first byte or inside it; from a NUL the next line;
+    // previous line from two below; header and section ends give null.
+    const long rows[][2] = {{8, 8},  {10, 8},  {7, 8},   {6, 4},     {2, -1},
+                            {0, -1}, {15, -1}, {19, 18}, {size, -1}, {size - 1, -1}};
+    for (const auto& row : rows) {
+        char* got = qvr::PrevLine(image.data(), image.bytes.size(), image.data() + row[0]);
+        EXPECT_EQ(got == nullptr ? -1 : got - image.data(), row[1]) << "from " << row[0];
+    }
+    EXPECT_EQ(qvr::PrevLine(image.data(), image.bytes.size(), nullptr), nullptr);
+    EXPECT_EQ(qvr::PrevLine(image.data() + 4, image.bytes.size() - 4, image.data()), nullptr);
+    Image leadingNul{"\0x=1\0"s + kEnd}; // its second byte counts as the first
+    EXPECT_EQ(qvr::PrevLine(leadingNul.data(), leadingNul.bytes.size(), leadingNul.data() + 2),
+              leadingNul.data());
+}
+
+TEST_F(ScriptQueryTest, SearchRow) {
+    Image image{"[Files]\0a.exe\0b.exe\0k=v,\"x y\"\0\0[Empty]\0\0[One]\0only\0"s + kEnd};
+    const struct {
         const char* section;
         unsigned field;
         const char* match;
         SHORT row;
     } rows[] = {
-        {"Files", 1, "B.EXE", 1},  {"files", 1, "a.exe", 0},  {"Files", 1, "c.exe", -1},
-        {"Files", 2, "", 0}, // the first line without field 2
-        {"Files", 2, "X Y", 2},    {"Files", 0, "K", 2},      {"Files", 0, "", 0},
-        {"Empty", 1, "", -1},      {"Missing", 1, "", -1},    {"One", 1, "only", 0},
-        {"Files", 1, nullptr, -1}, {nullptr, 1, "a.exe", -1},
+        {"files", 1, "B.EXE", 1},  {"Files", 1, "c.exe", -1}, {"Files", 2, "", 0},
+        {"Files", 2, "X Y", 2},    {"Files", 0, "K", 2},      {"Empty", 1, "", -1},
+        {"Missing", 1, "", -1},    {"One", 1, "only", 0},     {"Files", 1, nullptr, -1},
+        {nullptr, 1, "a.exe", -1},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << (row.section ? row.section : "<null>") << " "
-                                        << row.field << " " << (row.match ? row.match : "<null>"));
-        EXPECT_EQ(qvr::SearchRow(image.data(), row.section, row.field, row.match), row.row);
-    }
+    for (const auto& row : rows)
+        EXPECT_EQ(qvr::SearchRow(image.data(), row.section, row.field, row.match), row.row)
+            << (row.section ? row.section : "-") << " " << row.field << " "
+            << (row.match ? row.match : "-");
     EXPECT_EQ(qvr::SearchRow(nullptr, "Files", 1, "a.exe"), -1);
+
+    // Names and fields compare over the 511 characters the work buffer holds.
+    const std::string field(600, 'x'), name(600, 'N');
+    Image big{"[" + name.substr(0, 511) + "]\0"s + field + "\0"s + kEnd};
+    EXPECT_EQ(qvr::SearchRow(big.data(), name.c_str(), 1, field.substr(0, 511).c_str()), 0);
+    EXPECT_EQ(qvr::SearchRow(big.data(), name.c_str(), 1, field.c_str()), -1);
+
+    // Row numbers are 16 bits: 32768 reads as -32768, 65535 as -1.
+    std::string rowsImage = "[R]\0"s;
+    for (int i = 0; i < 65537; ++i)
+        rowsImage += i == 32768 ? "m\0"s : i == 65535 ? "n\0"s : i == 65536 ? "o\0"s : "r\0"s;
+    Image many{rowsImage + kEnd};
+    EXPECT_EQ(qvr::LineCount(many.at("r")), 65537);
+    EXPECT_EQ(qvr::SearchRow(many.data(), "R", 1, "m"), -32768);
+    EXPECT_EQ(qvr::SearchRow(many.data(), "R", 1, "n"), -1);
+    EXPECT_EQ(qvr::SearchRow(many.data(), "R", 1, "o"), 0);
 }
 
-TEST_F(ScriptQueryTest, SearchRowStaysInsideItsWorkBuffer) {
-    const std::string longField(600, 'x');
-    const std::string longName(600, 'N');
-    Image image("[" + longName.substr(0, 511) + "]" + BYTES("\0a\0") + longField +
-                BYTES("\0\0[F]\0") + "k=" + longField + BYTES("\0\0\0\x1A\0"));
-    struct Guarded {
-        char work[512];
-        char canary[64];
-    } buffer;
-    std::memset(&buffer, kFill, sizeof buffer);
-    auto search = [&](const std::string& section, const std::string& match) {
-        return qvr::SearchRowIn(image.data(), section.c_str(), 1, match.c_str(), buffer.work,
-                                sizeof buffer.work);
-    };
-    // Fields compare as far as they fit: 511 characters.
-    EXPECT_EQ(search("F", longField.substr(0, 511)), 0);
-    EXPECT_EQ(search("F", longField), -1);
-    // A section name of 600 characters is looked for by its first 511.
-    EXPECT_EQ(search(longName, longField.substr(0, 511)), 1);
-    EXPECT_EQ(search(longName, "a"), 0);
-    for (char c : buffer.canary)
-        ASSERT_EQ(c, kFill);
-    // The export's own buffer behaves the same.
-    EXPECT_EQ(qvr::SearchRow(image.data(), longName.c_str(), 1, longField.substr(0, 511).c_str()),
-              1);
-}
+class QueryExportsTest : public FileTest {};
 
-TEST_F(ScriptQueryTest, SearchRowResultIsSixteenBits) {
-    // Row numbers wrap at 16 bits: 32768 reads as -32768, 65535 as -1.
-    std::string bytes = BYTES("[R]\0");
-    const int kRows = 65537;
-    for (int i = 0; i < kRows; ++i) {
-        bytes += (i == 32768 ? "m" : i == 65535 ? "n" : i == 65536 ? "o" : "r");
-        bytes += '\0';
+// Declares name_ as the DLL's export of that name.
+#define EXPORT(name, bytes)                                                                        \
+    auto name##_ = Export<decltype(&name)>("_" #name "@" #bytes);                                  \
+    ASSERT_NE(name##_, nullptr)
+
+TEST_F(QueryExportsTest, ContextQueriesAndRelease) {
+    EXPORT(InfInit, 4);
+    EXPORT(InfInitDiskInf, 8);
+    EXPORT(InfFindSection, 8);
+    EXPORT(InfGetProfileString, 16);
+    EXPORT(InfLookup, 8);
+    EXPORT(InfSearchRow, 12);
+    EXPORT(InfPrevLine, 4);
+    EXPORT(InfGetScriptPtr, 0);
+    EXPORT(InfGetDiskInfPtr, 0);
+    EXPORT(InfClose, 0);
+    EXPORT(InfCloseDiskInf, 0);
+    char value[64] = "x";
+    char keyPath[] = "Setup.Dir";
+    InfClose_(); // without a script context everything is empty
+    EXPECT_EQ(InfFindSection_(nullptr, "Setup"), nullptr);
+    EXPECT_EQ(InfGetProfileString_(nullptr, "Setup", "Dir", value), 0);
+    EXPECT_EQ(InfLookup_(keyPath, value), 0);
+    EXPECT_EQ(InfSearchRow_("Files", 1, "a.exe"), -1);
+
+    WriteBytes(dir / "setup.inf", "[Setup]\r\nDir = C:\\APP\r\n[Files]\r\na.exe\r\nb.exe, d\r\n");
+    WriteBytes(dir / "disks.inf", "[Setup]\r\nx=1\r\n[Disk1]\r\nlabel = \"One\"\r\n");
+    size_t before = 0;
+    for (int i = 0; i < 105; ++i) { // no block left behind per cycle
+        before = i == 5 ? CountHeapBlocks() : before;
+        ASSERT_EQ(InfInit_((dir / "setup.inf").c_str()), 1);
+        ASSERT_EQ(InfInitDiskInf_((dir / "disks.inf").c_str(), "disk"), 1);
+        char* script = InfGetScriptPtr_();
+        char* disks = InfGetDiskInfPtr_();
+        char* files = InfFindSection_(nullptr, "Files");
+        ASSERT_NE(files, nullptr);
+        ASSERT_EQ(InfFindSection_(script, "Files"), files);
+        ASSERT_EQ(InfPrevLine_(files + 4), files); // two below the next line
+        ASSERT_EQ(InfSearchRow_("Files", 2, "D"), 1);
+        ASSERT_EQ(InfLookup_(keyPath, value), 1);
+        ASSERT_STREQ(value, "C:\\APP");
+        ASSERT_EQ(InfGetProfileString_(disks, "Disk1", "label", value), 1);
+        ASSERT_STREQ(value, "One");
+        ASSERT_EQ(InfSearchRow_("Disk1", 0, "label"), -1); // the script only
+        InfCloseDiskInf_();
+        ASSERT_EQ(InfGetDiskInfPtr_(), nullptr);
+        ASSERT_EQ(InfGetScriptPtr_(), script);
+        ASSERT_EQ(InfInitDiskInf_((dir / "disks.inf").c_str(), "Tape"), 0);
+        InfClose_();
+        ASSERT_EQ(InfGetScriptPtr_(), nullptr);
     }
-    bytes += BYTES("\0\0\x1A\0");
-    Image image(bytes);
-    EXPECT_EQ(qvr::LineCount(image.at("r")), kRows);
-    EXPECT_EQ(qvr::SearchRow(image.data(), "R", 1, "r"), 0);
-    EXPECT_EQ(qvr::SearchRow(image.data(), "R", 1, "m"), -32768);
-    EXPECT_EQ(qvr::SearchRow(image.data(), "R", 1, "n"), -1);
-    EXPECT_EQ(qvr::SearchRow(image.data(), "R", 1, "o"), 0);
+    EXPECT_LE(CountHeapBlocks(), before + 5);
 }
 
 } // namespace

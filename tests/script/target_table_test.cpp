@@ -1,5 +1,5 @@
 // script/target_table_test.cpp: the target table of an installer record,
-// through the DLL's exports, with records laid out as the installer's.
+// through the DLL's exports.
 #include "qvrdll32.h"
 #include "support/dll.h"
 #include "support/message_boxes.h"
@@ -14,24 +14,10 @@ namespace {
 
 using namespace qvrtest;
 
-using SetTargetFn = int(WINAPI*)(void*, int, LPCSTR, BOOL);
-using GetTargetFn = char*(WINAPI*)(void*, int, char*);
-using SetRelativeFn = int(WINAPI*)(void*, int, DWORD);
-using GetRelativeFn = DWORD(WINAPI*)(void*, int);
-using GetIndexFn = int(WINAPI*)(LPCSTR);
-using InitFn = int(WINAPI*)(void*, DWORD);
-using DeleteFn = void(WINAPI*)(void*);
-using BufPtrFn = char*(WINAPI*)(void*, int, int);
-using CloneFn = void(WINAPI*)(TargetTable*, TargetTable*);
-
-// One of the installer's records: opaque bytes but for the table pointer at
-// offset 810, which is not aligned and null until the record has a table.
+// An installer record: opaque 0xCC bytes but for the unaligned table pointer.
 struct Record {
     unsigned char bytes[1024];
-    Record() {
-        std::memset(bytes, 0xCC, sizeof bytes);
-        setTable(nullptr);
-    }
+    Record() { std::memset(bytes, 0xCC, sizeof bytes), setTable(nullptr); }
     void* get() { return bytes; }
     TargetTable* table() const {
         TargetTable* t;
@@ -39,189 +25,91 @@ struct Record {
         return t;
     }
     void setTable(TargetTable* t) { std::memcpy(bytes + QVR_TARGET_TABLE_OFFSET, &t, sizeof t); }
-    // Every byte outside the pointer field is as the installer left it.
     bool othersUntouched() const {
-        for (size_t i = 0; i < sizeof bytes; ++i) {
-            bool field =
-                i >= QVR_TARGET_TABLE_OFFSET && i < QVR_TARGET_TABLE_OFFSET + sizeof(void*);
-            if (!field && bytes[i] != 0xCC)
-                return false;
-        }
-        return true;
+        Record clean;
+        clean.setTable(table());
+        return std::memcmp(bytes, clean.bytes, sizeof bytes) == 0;
     }
 };
+
+#define EXPORT(var, name, bytes) decltype(&name) var = Export<decltype(&name)>("_" #name "@" #bytes)
 
 class TargetTest : public QvrTest {
   protected:
-    SetTargetFn setTarget = Export<SetTargetFn>("_SetTarget@16");
-    GetTargetFn getTarget = Export<GetTargetFn>("_GetTarget@12");
-    SetRelativeFn setRelative = Export<SetRelativeFn>("_SetRelativeTarget@12");
-    GetRelativeFn getRelative = Export<GetRelativeFn>("_GetRelativeTarget@8");
-    GetIndexFn getIndex = Export<GetIndexFn>("_GetTargetIndex@4");
-    InitFn init = Export<InitFn>("_InitTargetBuffers@8");
-    DeleteFn remove = Export<DeleteFn>("_DeleteTargetBuffers@4");
-    BufPtrFn bufPtr = Export<BufPtrFn>("_GetTargetBufPtr@12");
-    CloneFn clone = Export<CloneFn>("_DeepCloneTargets@8");
+    EXPORT(set, SetTarget, 16);
+    EXPORT(get, GetTarget, 12);
+    EXPORT(setRel, SetRelativeTarget, 12);
+    EXPORT(getRel, GetRelativeTarget, 8);
+    EXPORT(index, GetTargetIndex, 4);
+    EXPORT(init, InitTargetBuffers, 8);
+    EXPORT(remove, DeleteTargetBuffers, 4);
+    EXPORT(buf, GetTargetBufPtr, 12);
+    EXPORT(clone, DeepCloneTargets, 8);
     Record record;
+    void* r = record.get();
 
     void SetUp() override {
-        ASSERT_TRUE(setTarget && getTarget && setRelative && getRelative && getIndex && init &&
-                    remove && bufPtr && clone);
-        ASSERT_EQ(init(record.get(), 0), 1);
+        ASSERT_TRUE(set && get && setRel && getRel && index && init && remove && buf && clone);
+        ASSERT_EQ(init(r, 0), 1); // 0: the default of 20 slots
     }
     void TearDown() override {
-        remove(record.get());
+        remove(r);
         QvrTest::TearDown();
     }
-    std::string Get(int index) {
+    std::string Path(int i) {
         char path[1200];
-        std::memset(path, 0xCC, sizeof path);
-        char* result = getTarget(record.get(), index, path);
+        char* result = get(r, i, path);
         EXPECT_EQ(result, path);
         return result ? result : "(null)";
     }
-    // The target's own stored text.
-    std::string Text(int index) {
-        TargetTable* t = record.table();
-        if (index >= t->slotCount || t->slots[index] == nullptr)
-            return "(empty)";
-        return t->slots[index]->text;
-    }
-    static size_t BufferSize(const char* buffer) { return HeapSize(GetProcessHeap(), 0, buffer); }
+    static size_t Size(const char* buffer) { return HeapSize(GetProcessHeap(), 0, buffer); }
 };
 
-TEST_F(TargetTest, TableHangsOffTheRecord) {
-    TargetTable* table = record.table();
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->slotCount, 20);
-    for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(table->slots[i], nullptr) << i;
-    EXPECT_TRUE(record.othersUntouched());
-#if !defined(_WIN64)
-    EXPECT_EQ(sizeof(TargetEntry), 8u);
-    EXPECT_EQ(sizeof(TargetTable), 8u);
-#endif
-
-    EXPECT_EQ(setTarget(record.get(), 20, "C:\\X", 0), 0);
-    EXPECT_EQ(Get(20), "");
-    EXPECT_EQ(setTarget(record.get(), 19, "C:\\X", 0), 1);
-    EXPECT_EQ(Get(19), "C:\\X");
-    EXPECT_EQ(getRelative(record.get(), 19), 0u);
-
-    // A new table replaces the old one, empty; texts handed out stay valid.
-    char* kept = bufPtr(record.get(), 19, 0);
-    ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(init(record.get(), 3), 1);
-    // (The heap may hand the old table's address out again: compare contents.)
+TEST_F(TargetTest, TableLifetimeAndNeutralAnswers) {
     ASSERT_NE(record.table(), nullptr);
+    EXPECT_EQ(record.table()->slotCount, 20);
+    EXPECT_EQ(set(r, 20, "C:\\X", 0), 0);
+    EXPECT_EQ(set(r, 19, "C:\\X", 0), 1);
+    char* kept = buf(r, 19, 0);
+    EXPECT_EQ(init(r, 3), 1); // a new, empty table replaces the old one
     EXPECT_EQ(record.table()->slotCount, 3);
-    EXPECT_EQ(Get(19), "");
-    EXPECT_EQ(Get(0), "");
-    EXPECT_STREQ(kept, "C:\\X");
-    EXPECT_TRUE(record.othersUntouched());
-
-    remove(record.get());
+    EXPECT_EQ(Path(19), "");
+    remove(r);
     EXPECT_EQ(record.table(), nullptr);
-    EXPECT_STREQ(kept, "C:\\X");
-    remove(record.get()); // no table: nothing to do
+    EXPECT_STREQ(kept, "C:\\X"); // texts handed out stay valid
     EXPECT_TRUE(record.othersUntouched());
-}
-
-TEST_F(TargetTest, NeutralAnswersWithoutRecordOrTable) {
-    Record bare;
-    bare.setTable(nullptr);
-    for (void* r : {static_cast<void*>(nullptr), bare.get()}) {
-        SCOPED_TRACE(r == nullptr ? "null record" : "no table");
+    for (void* none : {static_cast<void*>(nullptr), r}) { // no record, no table
         char path[16] = "untouched";
-        EXPECT_EQ(setTarget(r, 0, "C:\\X", 0), 0);
-        EXPECT_EQ(getTarget(r, 0, path), nullptr);
+        EXPECT_EQ(set(none, 0, "C:\\X", 0), 0);
+        EXPECT_EQ(get(none, 0, path), nullptr);
         EXPECT_STREQ(path, "untouched");
-        EXPECT_EQ(setRelative(r, 0, 0x10000), 0);
-        EXPECT_EQ(getRelative(r, 0), 0xFFFFFFFFu);
-        EXPECT_EQ(bufPtr(r, 0, 10), nullptr);
-        remove(r);
+        EXPECT_EQ(setRel(none, 0, 0x10000), 0);
+        EXPECT_EQ(getRel(none, 0), 0xFFFFFFFFu);
+        EXPECT_EQ(buf(none, 0, 10), nullptr);
+        remove(none);
     }
     EXPECT_EQ(init(nullptr, 5), 0);
-    EXPECT_EQ(bare.table(), nullptr);
 }
 
 TEST_F(TargetTest, TargetIndexFromName) {
+    const std::pair<const char*, int> rows[] = {
+        {"TARGET", 0},    {"TARGET12abc", 12}, {"TARGET\t\n9", 9}, {"TARGET-3", -3},
+        {"TARGET+5", 5},  {"TARGET0", -1},     {"TARGET -0", -1},  {"target1", -1},
+        {" TARGET1", -1}, {"TARG", -1},        {"", -1},           {nullptr, -1},
+    };
+    for (const auto& [name, number] : rows)
+        EXPECT_EQ(index(name), number) << (name ? name : "<null>");
+    EXPECT_EQ(index("TARGET2147483647"), 2147483647);
     std::string longest = "TARGET1" + std::string(260, ' '); // 267 characters
-    std::string tooLong = longest + " ";
-    struct Row {
-        const char* name;
-        int index;
-    } rows[] = {
-        {"TARGET", 0},
-        {"TARGET1", 1},
-        {"TARGET12abc", 12},
-        {"TARGET 7", 7},
-        {"TARGET0", -1},
-        {"TARGETX", -1},
-        {"target1", -1},
-        {"TARGET-3", -3},
-        {"TARG", -1},
-        {"", -1},
-        {"TARGET+5", 5},
-        {"TARGET\t\n9", 9},
-        {" TARGET1", -1},
-        {"TARGET -0", -1},
-        {"TARGET2147483647", 2147483647},
-        {longest.c_str(), 1},
-        {tooLong.c_str(), -1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(getIndex(row.name), row.index);
-    }
-    EXPECT_EQ(getIndex(nullptr), -1);
+    EXPECT_EQ(index(longest.c_str()), 1);
+    EXPECT_EQ(index((longest + " ").c_str()), -1);
 }
 
-TEST_F(TargetTest, SetTargetOnRelativeAndAbsoluteTargets) {
-    ASSERT_EQ(setTarget(record.get(), 1, "C:\\APP", 0), 1);
-    ASSERT_EQ(setTarget(record.get(), 2, "X", 0), 1);
-    ASSERT_NE(setRelative(record.get(), 2, 0x00010001), 0);
-
-    struct Row {
-        const char* value;
-        BOOL nameOnly;
-        const char* text; // stored
-        DWORD relation;   // afterwards
-        const char* path; // GetTarget
-    } rows[] = {
-        {"C:\\APP\\BIN", 1, "BIN", 0x00010001, "C:\\APP\\BIN"},
-        {"D:LIB", 1, "LIB", 0x00010001, "C:\\APP\\LIB"},
-        {"PLAIN", 1, "PLAIN", 0x00010001, "C:\\APP\\PLAIN"},
-        {"", 1, "", 0x00010001, "C:\\APP\\"},
-        // The whole value makes it absolute; the base index stays in the low bits.
-        {"C:\\OTHER\\BIN", 0, "C:\\OTHER\\BIN", 0x00000001, "C:\\OTHER\\BIN"},
-        // Absolute now: nameOnly no longer cuts.
-        {"C:\\NEW\\BIN", 1, "C:\\NEW\\BIN", 0x00000001, "C:\\NEW\\BIN"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.value) + (row.nameOnly ? " nameOnly" : ""));
-        EXPECT_EQ(setTarget(record.get(), 2, row.value, row.nameOnly), 1);
-        EXPECT_EQ(Text(2), row.text);
-        EXPECT_EQ(getRelative(record.get(), 2), row.relation);
-        EXPECT_EQ(Get(2), row.path);
-    }
-
-    // An empty slot gets the whole value either way, as an absolute target.
-    EXPECT_EQ(setTarget(record.get(), 5, "C:\\APP\\BIN", 1), 1);
-    EXPECT_EQ(Text(5), "C:\\APP\\BIN");
-    EXPECT_EQ(getRelative(record.get(), 5), 0u);
-
-    EXPECT_EQ(setTarget(record.get(), -1, "C:\\X", 0), 0);
-    EXPECT_EQ(setTarget(record.get(), 0, nullptr, 0), 0);
-    EXPECT_EQ(Text(0), "(empty)");
-}
-
-TEST_F(TargetTest, GetTargetJoinsRelativeTargets) {
-    setTarget(record.get(), 0, "C:\\APP", 0);
-    setTarget(record.get(), 1, "C:\\", 0);
-    setTarget(record.get(), 2, "SUB", 0);
-    struct Row {
-        int index;
+TEST_F(TargetTest, SetAndGetRelativeTargets) {
+    set(r, 0, "C:\\APP", 0);
+    set(r, 1, "C:\\", 0);
+    const struct {
+        int slot;
         const char* text;
         DWORD relation;
         const char* path;
@@ -231,150 +119,93 @@ TEST_F(TargetTest, GetTargetJoinsRelativeTargets) {
         {7, "BIN", 0x0001000F, "BIN"},       // base slot empty
         {8, "BIN", 0x00010063, "BIN"},       // base beyond the table
         {9, "BIN", 0x00050000, "BIN"},       // unknown kind: absolute
-        {10, "BIN", 0x00010003, "BIN\\BIN"}, // base relative: not expanded
+        {10, "BIN", 0x00010003, "BIN\\BIN"}, // base relative: its own text only
     };
-    for (const Row& row : rows) {
-        ASSERT_EQ(setTarget(record.get(), row.index, row.text, 0), 1);
-        ASSERT_NE(setRelative(record.get(), row.index, row.relation), 0);
+    for (const auto& row : rows) {
+        ASSERT_EQ(set(r, row.slot, row.text, 0), 1);
+        ASSERT_NE(setRel(r, row.slot, row.relation), 0);
     }
-    // Slot 2 relative to slot 3 (itself relative): only 3's own text is used.
-    ASSERT_NE(setRelative(record.get(), 2, 0x00010003), 0);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.index);
-        EXPECT_EQ(Get(row.index), row.path);
-        EXPECT_EQ(getRelative(record.get(), row.index), row.relation);
-    }
-    EXPECT_EQ(Get(2), "BIN\\SUB");
-    EXPECT_EQ(Get(11), "");
+    for (const auto& row : rows)
+        EXPECT_EQ(Path(row.slot), row.path) << row.slot;
+    EXPECT_EQ(Path(11), "");
+    EXPECT_EQ(getRel(r, 11), 0xFFFFFFFFu);
+    EXPECT_EQ(setRel(r, 11, 0x00010000), 0); // empty slot
+    EXPECT_EQ(setRel(r, -3, 0x00010000), -3);
+    EXPECT_EQ(get(r, -1, nullptr), nullptr);
 
-    char path[8];
-    std::memset(path, 0xCC, sizeof path);
-    EXPECT_EQ(getTarget(record.get(), -1, path), nullptr);
-    EXPECT_EQ(static_cast<unsigned char>(path[0]), 0xCC);
-    EXPECT_EQ(getTarget(record.get(), 0, nullptr), nullptr);
+    // nameOnly keeps the last component on a relative target; a whole value
+    // makes it absolute, base index kept in the low word.
+    EXPECT_EQ(set(r, 3, "D:\\X\\LIB", 1), 1);
+    EXPECT_EQ(Path(3), "C:\\APP\\LIB");
+    EXPECT_EQ(set(r, 3, "D:\\X\\LIB", 0), 1);
+    EXPECT_EQ(getRel(r, 3), 0u);
+    EXPECT_EQ(set(r, 3, "D:\\Y", 1), 1);
+    EXPECT_EQ(Path(3), "D:\\Y");
+    EXPECT_EQ(set(r, 12, "D:\\Z", 1), 1); // empty slot: whole value
+    EXPECT_EQ(Path(12), "D:\\Z");
+    // 264 characters fit; 265 are refused whole, relation kept.
+    EXPECT_EQ(set(r, 4, std::string(264, 'a').c_str(), 0), 1);
+    ASSERT_NE(setRel(r, 4, 0x00010000), 0);
+    EXPECT_EQ(set(r, 4, std::string(265, 'b').c_str(), 0), 0);
+    EXPECT_EQ(buf(r, 4, 0), std::string(264, 'a'));
+    EXPECT_EQ(getRel(r, 4), 0x00010000u);
+    EXPECT_EQ(set(r, -1, "C:\\X", 0), 0);
+    EXPECT_EQ(set(r, 13, nullptr, 0), 0);
     EXPECT_TRUE(TakeMessageBoxes().empty());
-}
 
-TEST_F(TargetTest, TargetRelativeToVariableShowsError) {
-    setTarget(record.get(), 0, "C:\\APP", 0);
-    setTarget(record.get(), 1, "OWN", 0);
-    ASSERT_NE(setRelative(record.get(), 1, 0x00020000), 0);
-    EXPECT_EQ(Get(1), "OWN");
+    ASSERT_NE(setRel(r, 9, 0x00020000), 0); // relative to a variable: own text
+    EXPECT_EQ(Path(9), "BIN");
     auto boxes = TakeMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "GetTarget() Error");
     EXPECT_EQ(boxes[0].text, "No support for a target relative to a non-target variable!");
 }
 
-TEST_F(TargetTest, RelationOfEmptyOrMissingSlots) {
-    EXPECT_EQ(getRelative(record.get(), 0), 0xFFFFFFFFu);
-    EXPECT_EQ(getRelative(record.get(), -1), 0xFFFFFFFFu);
-    EXPECT_EQ(getRelative(record.get(), 20), 0xFFFFFFFFu);
-    EXPECT_EQ(setRelative(record.get(), -3, 0x00010000), -3);
-    EXPECT_EQ(setRelative(record.get(), 0, 0x00010000), 0);
-    EXPECT_EQ(setRelative(record.get(), 20, 0x00010000), 0);
-    EXPECT_EQ(Text(0), "(empty)");
-    setTarget(record.get(), 0, "C:\\", 0);
-    EXPECT_EQ(getRelative(record.get(), 0), 0u);
-    EXPECT_NE(setRelative(record.get(), 0, 0xFFFFFFFE), 0);
-    EXPECT_EQ(getRelative(record.get(), 0), 0xFFFFFFFEu);
-}
-
 TEST_F(TargetTest, BufferForDirectWriting) {
-    char* buffer = bufPtr(record.get(), 3, 600);
+    char* buffer = buf(r, 3, 600);
     ASSERT_NE(buffer, nullptr);
-    EXPECT_EQ(BufferSize(buffer), 601u);
-    EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(getRelative(record.get(), 3), 0u);
-    std::strcpy(buffer, "C:\\WRITTEN\\BY\\INSTALLER");
-    EXPECT_EQ(bufPtr(record.get(), 3, 10), buffer);
-    EXPECT_EQ(Get(3), "C:\\WRITTEN\\BY\\INSTALLER");
-
-    // A longer text than the current one asks for a new buffer of exactly
-    // minLength + 1 bytes, keeping the text.
-    setTarget(record.get(), 4, "AB", 0);
-    char* old = bufPtr(record.get(), 4, 0);
-    EXPECT_EQ(BufferSize(old), 265u);
-    char* small = bufPtr(record.get(), 4, 5);
-    ASSERT_NE(small, nullptr);
-    EXPECT_EQ(BufferSize(small), 6u);
+    EXPECT_EQ(Size(buffer), 601u);
+    std::strcpy(buffer, "C:\\WRITTEN");
+    EXPECT_EQ(buf(r, 3, 10), buffer);
+    EXPECT_EQ(Path(3), "C:\\WRITTEN");
+    // A shorter minimum gets exactly minLength + 1 bytes, text kept; stores
+    // that do not fit that buffer are refused whole.
+    set(r, 4, "AB", 0);
+    EXPECT_EQ(Size(buf(r, 4, 0)), 265u);
+    char* small = buf(r, 4, 5);
+    EXPECT_EQ(Size(small), 6u);
     EXPECT_STREQ(small, "AB");
-
-    // Stores into that smaller buffer: what does not fit is refused whole.
-    EXPECT_EQ(setTarget(record.get(), 4, "ABCDEF", 0), 0);
-    EXPECT_STREQ(small, "AB");
-    EXPECT_EQ(setTarget(record.get(), 4, "ABCDE", 0), 1);
+    EXPECT_EQ(set(r, 4, "ABCDEF", 0), 0);
+    EXPECT_EQ(set(r, 4, "ABCDE", 0), 1);
     EXPECT_STREQ(small, "ABCDE");
-
-    EXPECT_EQ(bufPtr(record.get(), -1, 10), nullptr);
-    EXPECT_EQ(bufPtr(record.get(), 20, 10), nullptr);
-    EXPECT_EQ(bufPtr(record.get(), 5, -7), bufPtr(record.get(), 5, 0));
-    EXPECT_EQ(Text(5), "");
-}
-
-TEST_F(TargetTest, OverlongValuesAreRefusedWhole) {
-    const std::string fits(264, 'a');
-    const std::string tooLong(265, 'b');
-    EXPECT_EQ(setTarget(record.get(), 0, fits.c_str(), 0), 1);
-    EXPECT_EQ(setTarget(record.get(), 0, tooLong.c_str(), 0), 0);
-    EXPECT_EQ(Text(0), fits);
-    EXPECT_EQ(setTarget(record.get(), 1, tooLong.c_str(), 0), 0);
-    EXPECT_EQ(Text(1), "(empty)");
-
-    // A refused store on a relative target keeps its relation too.
-    setTarget(record.get(), 2, "BIN", 0);
-    setRelative(record.get(), 2, 0x00010000);
-    EXPECT_EQ(setTarget(record.get(), 2, tooLong.c_str(), 0), 0);
-    EXPECT_EQ(getRelative(record.get(), 2), 0x00010000u);
-    EXPECT_EQ(Text(2), "BIN");
+    EXPECT_EQ(buf(r, -1, 10), nullptr);
+    EXPECT_EQ(buf(r, 20, 10), nullptr);
+    EXPECT_EQ(buf(r, 5, -7), buf(r, 5, 0));
 }
 
 TEST_F(TargetTest, DeepCloneCopiesTextAndRelation) {
-    Record source;
+    Record source, wide;
     ASSERT_EQ(init(source.get(), 5), 1);
-    ASSERT_EQ(init(record.get(), 3), 1);
-    setTarget(source.get(), 0, "C:\\APP", 0);
-    setTarget(source.get(), 1, "BIN", 0);
-    setRelative(source.get(), 1, 0x00010000);
-    setTarget(source.get(), 4, "C:\\BEYOND", 0);
-    setTarget(record.get(), 0, "C:\\OLD", 0);
-    setRelative(record.get(), 0, 0x00050000);
-    setTarget(record.get(), 2, "KEPT", 0);
-    char* destinationBuffer = bufPtr(record.get(), 0, 0);
-
-    clone(record.table(), source.table());
-    EXPECT_EQ(Text(0), "C:\\APP");
-    EXPECT_EQ(bufPtr(record.get(), 0, 0), destinationBuffer); // copied into it
-    EXPECT_EQ(getRelative(record.get(), 0), 0u);
-    EXPECT_EQ(Text(1), "BIN");
-    EXPECT_NE(bufPtr(record.get(), 1, 0), bufPtr(source.get(), 1, 0));
-    EXPECT_EQ(getRelative(record.get(), 1), 0x00010000u);
-    EXPECT_EQ(Get(1), "C:\\APP\\BIN");
-    EXPECT_EQ(Text(2), "KEPT"); // source slot empty
-    EXPECT_EQ(record.table()->slotCount, 3);
-
-    // A source text that does not fit the destination's buffer leaves that
-    // slot as it was; one of more than 511 characters is not carried at all.
-    std::strcpy(bufPtr(source.get(), 2, 300), std::string(300, 'x').c_str());
-    setRelative(source.get(), 2, 0x00010000);
-    std::strcpy(bufPtr(source.get(), 1, 600), std::string(600, 'y').c_str());
-    char* bigger = bufPtr(record.get(), 0, 550);
-    clone(record.table(), source.table());
-    EXPECT_EQ(Text(2), "KEPT");
-    EXPECT_EQ(getRelative(record.get(), 2), 0u);
-    EXPECT_EQ(Text(1), "BIN");
-    EXPECT_EQ(Text(0), "C:\\APP");
-    EXPECT_EQ(bufPtr(record.get(), 0, 0), bigger);
-
-    // Into a larger table: slots the source lacks stay as they were.
-    Record wide;
+    ASSERT_EQ(init(r, 3), 1);
     ASSERT_EQ(init(wide.get(), 8), 1);
-    setTarget(wide.get(), 7, "LAST", 0);
+    set(source.get(), 0, "C:\\APP", 0);
+    set(source.get(), 1, "BIN", 0);
+    setRel(source.get(), 1, 0x00010000);
+    std::strcpy(buf(source.get(), 2, 600), std::string(600, 'y').c_str()); // too long
+    set(r, 0, "C:\\OLD", 0);
+    setRel(r, 0, 0x00050000);
+    set(r, 2, "KEPT", 0);
+    char* own = buf(r, 0, 0);
+    clone(record.table(), source.table());
+    EXPECT_EQ(buf(r, 0, 0), own); // copied into the existing buffer
+    EXPECT_STREQ(own, "C:\\APP");
+    EXPECT_EQ(getRel(r, 0), 0u);
+    EXPECT_NE(buf(r, 1, 0), buf(source.get(), 1, 0));
+    EXPECT_EQ(Path(1), "C:\\APP\\BIN");
+    EXPECT_STREQ(buf(r, 2, 0), "KEPT");
+    set(wide.get(), 7, "LAST", 0); // into a larger table: other slots stay
     clone(wide.table(), record.table());
-    EXPECT_STREQ(bufPtr(wide.get(), 0, 0), "C:\\APP");
-    EXPECT_STREQ(bufPtr(wide.get(), 2, 0), "KEPT");
-    EXPECT_STREQ(bufPtr(wide.get(), 7, 0), "LAST");
-
+    EXPECT_STREQ(buf(wide.get(), 7, 0), "LAST");
     clone(nullptr, source.table());
     clone(record.table(), nullptr);
     size_t before = CountHeapBlocks();
