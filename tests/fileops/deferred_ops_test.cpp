@@ -159,25 +159,6 @@ TEST_F(DeferredOpsTest, Win95WritesWininitBatchAndRunOnce) {
     EXPECT_TRUE(PendingOperations().empty());
 }
 
-// The file is held without sharing for one append. When the first append
-// fails, the helper's header line is not written again with the next one.
-TEST_F(DeferredOpsTest, Win95WininitInUse) {
-    if (!OnWin95())
-        GTEST_SKIP() << "Windows 95 only";
-    HANDLE held = CreateFileA(WindowsPath("WININIT.QVR").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    qvr::Win95DeferredOp* op = qvr::Win95DeferredOp::Make("C:\\A.DLL", "C:\\A.DL^");
-    ASSERT_NE(op, nullptr);
-    SetLastError(0xDEADBEEF);
-    EXPECT_EQ(op->Run(), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    delete op;
-    CloseHandle(held);
-    EXPECT_EQ(qvr::ScheduleReplaceAtRestart("C:\\B.DLL", "C:\\B.DL^"), 1);
-    EXPECT_EQ(Wininit(), "C:\\B.DLL=C:\\B.DL^\r\n");
-}
-
 TEST_F(DeferredOpsTest, OlderWindowsWritesBatchFile) {
     if (OnNt() || OnWin95())
         GTEST_SKIP() << "Windows before 95 only";

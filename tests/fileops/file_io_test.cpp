@@ -42,17 +42,6 @@ class FileIoTest : public FileTest {
     void SetUp() override { ASSERT_TRUE(loadFile && loadPartial && putFile && updateFile); }
 };
 
-TEST_F(FileIoTest, OpenFileReportsFailure) {
-    auto openFile = Export<HFILE(WINAPI*)(LPCSTR, OFSTRUCT*, UINT)>("_QVROpenFile@12");
-    ASSERT_NE(openFile, nullptr);
-    OFSTRUCT info = {};
-    SetLastError(0xDEADBEEF);
-    EXPECT_EQ(openFile((dir / "missing.txt").c_str(), &info, OF_READ), HFILE_ERROR);
-    EXPECT_EQ(info.nErrCode, ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(openFile((dir / "missing.txt").c_str(), nullptr, OF_EXIST), HFILE_ERROR);
-}
-
 TEST_F(FileIoTest, LoadFileGivesExactBytesInCallerOwnedBlock) {
     const std::string content("a\0b\r\n\x1A z", 8);
     WriteBytes(dir / "f.bin", content);
