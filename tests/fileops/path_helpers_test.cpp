@@ -1,239 +1,124 @@
-// fileops/path_helpers_test.cpp: joining and splitting paths, network path
-// tests and level-by-level directory creation; the DoubleByte tests run in a
-// second process whose ANSI code page is 932.
+// fileops/path_helpers_test.cpp: splitting paths, network paths, directory
+// creation (level by level, and through the export with the drive veto) and
+// the directory exports. The DoubleByte tests also run with code page 932.
 #include "fileops/path_helpers.h"
+#include "support/dll.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 
 namespace {
 
 using namespace qvrtest;
 
-class PathHelpersTest : public QvrTest {};
-
-// A buffer filled with 0xCC around the text, to show a helper wrote nothing
-// beyond the result's terminator.
-struct Buffer {
-    char bytes[300];
-    explicit Buffer(const char* text) {
-        std::memset(bytes, 0xCC, sizeof bytes);
-        std::memcpy(bytes, text, std::strlen(text) + 1);
-    }
-    bool UntouchedAfter(size_t length) const {
-        for (size_t i = length + 1; i < sizeof bytes; ++i) {
-            if (static_cast<unsigned char>(bytes[i]) != 0xCC)
-                return false;
-        }
-        return true;
-    }
-};
-
-TEST_F(PathHelpersTest, EndLastCharAndCount) {
-    struct Row {
-        const char* s;
-        int end;
-        int last;
-        int count;
-    } rows[] = {{"", 0, 0, 0}, {"a", 1, 0, 1}, {"C:\\", 3, 2, 3}, {"C:\\DIR\\F", 8, 7, 8}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.s);
-        EXPECT_EQ(qvr::GetStringEnd(row.s) - row.s, row.end);
-        EXPECT_EQ(qvr::GetLastCharPtr(row.s) - row.s, row.last);
-        EXPECT_EQ(qvr::CountPathChars(row.s), row.count);
-    }
-    EXPECT_EQ(qvr::GetStringEnd(static_cast<const char*>(nullptr)), nullptr);
-    EXPECT_EQ(qvr::GetLastCharPtr(static_cast<const char*>(nullptr)), nullptr);
-    EXPECT_EQ(qvr::CountPathChars(nullptr), 0);
-}
-
-TEST_F(PathHelpersTest, AddTrailingBackslashAndAppend) {
-    struct Row {
-        const char* dst;
-        const char* name; // null: AddTrailingBackslash alone
-        const char* expected;
-    } rows[] = {
-        {"C:\\", nullptr, "C:\\"},          {"", nullptr, ""},
-        {"C:\\DIR", nullptr, "C:\\DIR\\"},  {"C:", nullptr, "C:\\"},
-        {"C:\\APP", "BIN", "C:\\APP\\BIN"}, {"C:\\APP\\", "BIN", "C:\\APP\\BIN"},
-        {"C:\\", "BIN", "C:\\BIN"},         {"", "BIN", "BIN"},
-        {"C:\\APP", "", "C:\\APP\\"},       {"C:\\APP", "SUB\\FILE.TXT", "C:\\APP\\SUB\\FILE.TXT"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.dst) + " + " + (row.name ? row.name : "(none)"));
-        Buffer buffer(row.dst);
-        char* result = row.name ? qvr::AppendPathComponent(buffer.bytes, row.name)
-                                : qvr::AddTrailingBackslash(buffer.bytes);
-        EXPECT_EQ(result, buffer.bytes);
-        EXPECT_STREQ(buffer.bytes, row.expected);
-        EXPECT_TRUE(buffer.UntouchedAfter(std::strlen(row.expected)));
-    }
-    EXPECT_EQ(qvr::AddTrailingBackslash(nullptr), nullptr);
-    EXPECT_EQ(qvr::AppendPathComponent(nullptr, "X"), nullptr);
-    Buffer unchanged("C:\\APP");
-    qvr::AppendPathComponent(unchanged.bytes, nullptr);
-    EXPECT_STREQ(unchanged.bytes, "C:\\APP");
-}
-
-TEST_F(PathHelpersTest, FindLastSeparatorAndFileNamePart) {
-    struct Row {
-        const char* path;
-        int separator; // offset, -1 for none
-        const char* name;
-    } rows[] = {
-        {"C:FILE", 1, "FILE"},
-        {"C:\\DIR\\FILE.TXT", 6, "FILE.TXT"},
-        {"FILE.TXT", -1, "FILE.TXT"},
-        {"", -1, ""},
-        {"\\", 0, ""},
-        {"C:\\DIR\\", 6, ""},
-        {"A:B\\C", 3, "C"},
-        {"SERVER\\SYS:APPS", 10, "APPS"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
-        const char* separator = qvr::FindLastSeparator(row.path);
-        EXPECT_EQ(separator ? separator - row.path : -1, row.separator);
-
-        Buffer out("");
-        EXPECT_EQ(qvr::GetFileNamePart(out.bytes, row.path), out.bytes);
-        EXPECT_STREQ(out.bytes, row.name);
-        EXPECT_TRUE(out.UntouchedAfter(std::strlen(row.name)));
-
-        Buffer inPlace(row.path);
-        qvr::GetFileNamePart(inPlace.bytes, inPlace.bytes);
-        EXPECT_STREQ(inPlace.bytes, row.name);
-    }
-    EXPECT_EQ(qvr::FindLastSeparator(static_cast<const char*>(nullptr)), nullptr);
-    Buffer out("junk");
-    qvr::GetFileNamePart(out.bytes, nullptr);
-    EXPECT_STREQ(out.bytes, "");
-    EXPECT_EQ(qvr::GetFileNamePart(nullptr, "C:\\X"), nullptr);
-}
-
-TEST_F(PathHelpersTest, NetworkPaths) {
-    struct Row {
-        const char* path;
-        int unc;
-        int serverVolume;
-    } rows[] = {
-        {"\\\\server\\share", 1, 0},
-        {"\\\\", 1, 0},
-        {"\\\\server", 1, 0},
-        {"\\\\\\server", 0, 0},
-        {"\\\\server\\\\share", 0, 0},
-        {"\\\\server\\share\\\\", 0, 0},
-        {"\\server", 0, 0},
-        {"C:\\dir", 0, 0},
-        {"", 0, 0},
-        {"SERVER\\SYS:APPS", 0, 1},
-        {"SERVER/SYS:APPS", 0, 1},
-        {"SERVER\\SYS:", 0, 1},
-        {"SERVER\\SYS\\APPS:", 0, 0},
-        {"SERVER\\", 0, 0},
-        {"SERVER\\:APPS", 0, 0},
-        {"SERVER:SYS\\APPS", 0, 0},
-        {"\\\\srv:x\\y", 1, 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
-        EXPECT_EQ(qvr::IsUNCPath(row.path), row.unc);
-        EXPECT_EQ(qvr::IsServerVolumePath(row.path), row.serverVolume);
-        EXPECT_EQ(qvr::IsNetworkPath(row.path), row.unc || row.serverVolume ? 1 : 0);
-    }
-    EXPECT_EQ(qvr::IsUNCPath(nullptr), 0);
-    EXPECT_EQ(qvr::IsServerVolumePath(nullptr), 0);
-    EXPECT_EQ(qvr::IsNetworkPath(nullptr), 0);
-}
-
 bool DirExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Number of entries in a directory, "." and ".." not counted.
-int CountEntries(const std::string& directory) {
+std::set<std::string> Entries(const std::string& directory) {
+    std::set<std::string> names;
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return 0;
-    int count = 0;
-    do {
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data))
         if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
-            ++count;
-    } while (FindNextFileA(find, &data));
+            names.insert(data.cFileName);
     FindClose(find);
-    return count;
+    return names;
 }
 
-class CreateDirLevelsTest : public FileTest {};
-
-TEST_F(CreateDirLevelsTest, CreatesEveryMissingLevel) {
-    EXPECT_EQ(qvr::CreateDirLevels((dir / "A\\B\\C").c_str()), 0);
-    EXPECT_TRUE(DirExists(dir / "A\\B\\C"));
-    EXPECT_EQ(CountEntries(dir.path()), 1);
-    EXPECT_EQ(CountEntries(dir / "A"), 1);
-    // Below an existing level the shortening stops at the first level that
-    // can be made.
-    EXPECT_EQ(qvr::CreateDirLevels((dir / "A\\X\\Y").c_str()), 0);
-    EXPECT_TRUE(DirExists(dir / "A\\X\\Y"));
+// The file name part of `path`, written into a buffer of 0xCC bytes, and
+// whether the helper wrote past the terminator; also done in place.
+void ExpectFileNamePart(const char* path, const char* name) {
+    char out[300];
+    std::memset(out, 0xCC, sizeof out);
+    EXPECT_EQ(qvr::GetFileNamePart(out, path), out);
+    EXPECT_STREQ(out, name);
+    EXPECT_EQ(static_cast<unsigned char>(out[std::strlen(name) + 1]), 0xCC);
+    std::strcpy(out, path);
+    EXPECT_STREQ(qvr::GetFileNamePart(out, out), name);
 }
 
-TEST_F(CreateDirLevelsTest, EmptyLevelsFromTrailingOrDoubledBackslashes) {
-    EXPECT_EQ(qvr::CreateDirLevels((dir / "P\\Q\\").c_str()), 0);
-    EXPECT_TRUE(DirExists(dir / "P\\Q"));
-    EXPECT_EQ(qvr::CreateDirLevels((dir / "R\\\\S").c_str()), 0);
-    EXPECT_TRUE(DirExists(dir / "R\\S"));
+class PathHelpersTest : public FileTest {};
+
+TEST_F(PathHelpersTest, FileNamePartAndNetworkPaths) {
+    const struct {
+        const char* path;
+        int separator; // offset of the last separator, -1 for none
+        const char* name;
+        int unc, serverVolume;
+    } rows[] = {{"C:FILE", 1, "FILE", 0, 0},
+                {"C:\\DIR\\FILE.TXT", 6, "FILE.TXT", 0, 0},
+                {"FILE.TXT", -1, "FILE.TXT", 0, 0},
+                {"", -1, "", 0, 0},
+                {"C:\\DIR\\", 6, "", 0, 0},
+                {"\\\\server\\share", 8, "share", 1, 0},
+                {"\\\\", 1, "", 1, 0},
+                {"\\\\\\server", 2, "server", 0, 0},
+                {"\\\\server\\\\share", 9, "share", 0, 0},
+                {"\\\\srv:x\\y", 7, "y", 1, 0},
+                {"SERVER\\SYS:APPS", 10, "APPS", 0, 1},
+                {"SERVER/SYS:", 10, "", 0, 1},
+                {"SERVER\\SYS\\APPS:", 15, "", 0, 0},
+                {"SERVER\\:APPS", 7, "APPS", 0, 0},
+                {"SERVER:SYS\\APPS", 10, "APPS", 0, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        const char* separator = qvr::FindLastSeparator(row.path);
+        EXPECT_EQ(separator ? separator - row.path : -1, row.separator);
+        ExpectFileNamePart(row.path, row.name);
+        EXPECT_EQ(qvr::IsUNCPath(row.path), row.unc);
+        EXPECT_EQ(qvr::IsServerVolumePath(row.path), row.serverVolume);
+        EXPECT_EQ(qvr::IsNetworkPath(row.path), row.unc | row.serverVolume);
+    }
+    EXPECT_EQ(qvr::FindLastSeparator(static_cast<const char*>(nullptr)), nullptr);
+    EXPECT_EQ(qvr::IsNetworkPath(nullptr), 0);
+    char joined[32] = "C:\\APP";
+    EXPECT_STREQ(qvr::AppendPathComponent(joined, "BIN"), "C:\\APP\\BIN");
+    EXPECT_STREQ(qvr::AppendPathComponent(qvr::AddTrailingBackslash(joined), "X"),
+                 "C:\\APP\\BIN\\X");
+    char empty[8] = "";
+    EXPECT_STREQ(qvr::AppendPathComponent(empty, "BIN"), "BIN"); // not "\BIN"
 }
 
-TEST_F(CreateDirLevelsTest, FailureCreatesNothing) {
-    // A file in the way: every ancestor up to the drive root exists or cannot
-    // be made, so nothing is created anywhere.
+TEST_F(PathHelpersTest, CreateDirLevels) {
+    for (const char* path : {"A\\B\\C", "A\\X\\Y", "P\\Q\\", "R\\\\S"}) {
+        EXPECT_EQ(qvr::CreateDirLevels((dir / path).c_str()), 0) << path;
+        EXPECT_TRUE(DirExists(dir / path)) << path;
+    }
+    EXPECT_EQ(Entries(dir / "A"), (std::set<std::string>{"B", "X"}));
+
+    // Failures create nothing: a file in the way, a volume name (never cut at
+    // its ':' into a relative directory), a path longer than the work buffer.
     WriteBytes(dir / "file.txt", "x");
-    EXPECT_EQ(qvr::CreateDirLevels((dir / "file.txt\\X\\Y").c_str()), -1);
-    EXPECT_EQ(CountEntries(dir.path()), 1);
-    // Only called once creating the path itself failed: an existing ancestor
-    // also fails CreateDirectoryA and is shortened past, up to the root.
-    EXPECT_EQ(qvr::CreateDirLevels((dir / "file.txt").c_str()), -1);
-    EXPECT_EQ(CountEntries(dir.path()), 1);
-
-    // A volume name is never cut at its ':' into a relative directory.
+    std::string tooLong = dir.path();
+    while (tooLong.size() < 500)
+        tooLong += "\\x";
+    tooLong.append(512 - tooLong.size(), 'y'); // one byte too many with the terminator
     char saved[MAX_PATH];
     GetCurrentDirectoryA(sizeof saved, saved);
     ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
-    EXPECT_EQ(qvr::CreateDirLevels("SRV\\SYS:APPS\\X"), -1);
-    EXPECT_EQ(qvr::CreateDirLevels("NOSEPARATOR"), -1);
+    for (const std::string& path : {dir / "file.txt\\X\\Y", std::string("SRV\\SYS:APPS\\X")})
+        EXPECT_EQ(qvr::CreateDirLevels(path.c_str()), -1) << path;
     SetCurrentDirectoryA(saved);
-    EXPECT_EQ(CountEntries(dir.path()), 1);
-
-    SetLastError(0xDEADBEEF);
-    EXPECT_EQ(qvr::CreateDirLevels(nullptr), -1);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-}
-
-TEST_F(CreateDirLevelsTest, PathLongerThanWorkBufferIsRefused) {
-    std::string path = dir.path();
-    while (path.size() < 500)
-        path += "\\x";
-    path.append(512 - path.size(), 'y'); // one byte too many with the terminator
-    SetLastError(0xDEADBEEF);
-    EXPECT_EQ(qvr::CreateDirLevels(path.c_str()), -1);
+    EXPECT_EQ(qvr::CreateDirLevels(tooLong.c_str()), -1);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
-    EXPECT_EQ(CountEntries(dir.path()), 0);
+    EXPECT_EQ(qvr::CreateDirLevels(nullptr), -1);
+    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"A", "P", "R", "file.txt"}));
 }
 
-// Run by the path_test_cp932 entry, whose Wine process gets code page 932
-// from LC_ALL=ja_JP.UTF-8 (and the generated Unix locale that file names in
-// that code page need, through LOCPATH). That entry also sets
-// QVR_EXPECT_ACP, so there a wrong code page fails instead of skipping.
+// Run by the path_test_cp932 entry, whose Wine process gets code page 932;
+// that entry also sets QVR_EXPECT_ACP, so there a wrong code page fails.
 class DoubleByteTest : public FileTest {
   protected:
     void SetUp() override {
-        UINT acp = GetACP();
+        const UINT acp = GetACP();
         if (acp == 932)
             return;
         const char* expected = std::getenv("QVR_EXPECT_ACP");
@@ -250,45 +135,124 @@ TEST_F(DoubleByteTest, TrailByteIsNeverASeparator) {
     ASSERT_TRUE(IsDBCSLeadByte(0x95));
     EXPECT_EQ(qvr::CountPathChars("C:\\" HYOU SO), 5);
     EXPECT_EQ(qvr::GetLastCharPtr("AB" HYOU) - "AB" HYOU, 2);
-
-    struct Row {
-        const char* path;
-        int separator;
-        const char* name;
-    } rows[] = {
-        {HYOU, -1, HYOU},
-        {"C:\\DIR\\" HYOU, 6, HYOU},
-        {"C:\\" SO HYOU ".TXT", 2, SO HYOU ".TXT"},
-        {"C:" HYOU, 1, HYOU},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
-        const char* separator = qvr::FindLastSeparator(row.path);
-        EXPECT_EQ(separator ? separator - row.path : -1, row.separator);
-        Buffer out("");
-        qvr::GetFileNamePart(out.bytes, row.path);
-        EXPECT_STREQ(out.bytes, row.name);
-    }
-
-    Buffer joined("C:\\" HYOU);
-    qvr::AddTrailingBackslash(joined.bytes);
-    EXPECT_STREQ(joined.bytes, "C:\\" HYOU "\\");
-    Buffer appended("C:\\" SO);
-    qvr::AppendPathComponent(appended.bytes, "A");
-    EXPECT_STREQ(appended.bytes, "C:\\" SO "\\A");
-
+    ExpectFileNamePart(HYOU, HYOU);
+    ExpectFileNamePart("C:\\DIR\\" HYOU, HYOU);
+    ExpectFileNamePart("C:\\" SO HYOU ".TXT", SO HYOU ".TXT");
+    ExpectFileNamePart("C:" HYOU, HYOU);
+    char joined[32] = "C:\\" HYOU;
+    EXPECT_STREQ(qvr::AddTrailingBackslash(joined), "C:\\" HYOU "\\");
+    char appended[32] = "C:\\" SO;
+    EXPECT_STREQ(qvr::AppendPathComponent(appended, "A"), "C:\\" SO "\\A");
     // A trail byte followed by a real backslash is not a doubled backslash.
     EXPECT_EQ(qvr::IsUNCPath("\\\\srv\\" HYOU "\\x"), 1);
     EXPECT_EQ(qvr::IsUNCPath("\\\\srv\\" HYOU "\\\\x"), 0);
-}
 
-TEST_F(DoubleByteTest, CreateDirLevelsSplitsOnlyAtRealBackslashes) {
     EXPECT_EQ(qvr::CreateDirLevels((dir / HYOU "\\" SO "\\" HYOU).c_str()), 0);
     EXPECT_TRUE(DirExists(dir / HYOU "\\" SO "\\" HYOU));
-    // Exactly one level directly below: the trail bytes made no extra levels.
-    EXPECT_EQ(CountEntries(dir.path()), 1);
-    EXPECT_TRUE(DirExists(dir / HYOU));
-    EXPECT_EQ(CountEntries(dir / HYOU), 1);
+    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{HYOU}));
+    EXPECT_EQ(Entries(dir / HYOU), (std::set<std::string>{SO}));
+}
+
+// ---- The directory exports ----------------------------------------------------
+
+using CreateDirFn = int(WINAPI*)(HWND, LPCSTR);
+
+// The installer's window as the tests play it: answers WM_COMMAND 507 by
+// recording the drive letter it is shown and writing `vetoAnswer` back.
+int32_t vetoAnswer, vetoSeenDrive, vetoMessages;
+
+LRESULT CALLBACK VetoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_COMMAND || wParam != 507)
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    ++vetoMessages;
+    int32_t* cell = reinterpret_cast<int32_t*>(lParam);
+    vetoSeenDrive = *cell;
+    *cell = vetoAnswer;
+    return 0;
+}
+
+TEST_F(PathHelpersTest, CreateDirResultsAndDriveVeto) {
+    auto createDir = Export<CreateDirFn>("_QVRCreateDir@8");
+    ASSERT_NE(createDir, nullptr);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = VetoProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QvrVetoWindow";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("QvrVetoWindow", "installer", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(sizeof saved, saved);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
+    WriteBytes(dir / "file", "x");
+    const std::string lower = "c" + (dir / "LOWER").substr(1);
+    const struct {
+        std::string path;
+        int32_t answer; // -1: no window
+        int result;
+        int32_t drive; // letter the window is shown, 0 for no question
+    } rows[] = {{dir / "A", -1, 0, 0},
+                {dir / "A", -1, 0, 0}, // exists already
+                {dir / "X\\Y\\Z", -1, 0, 0},
+                {dir / "T\\U\\", -1, 0, 0},
+                {dir / "file\\SUB", -1, 2, 0},
+                {"", 8, 2, 0},
+                {dir.path() + std::string(600, 'x'), -1, 2, 0},
+                {"C:\\", 0, 3, 'C'},
+                {"c:\\", -1, 3, 0},
+                {dir / "VETOED", 8, 1, 'C'},
+                {dir / "SEVEN", 7, 0, 'C'},
+                {lower, 0, 0, 'C'},
+                {lower + "2", 8, 1, 'C'},
+                {"C:\\", 8, 1, 'C'},
+                {"relative", 8, 0, 'R'}, // a veto does not count without a drive in the path
+                {"\\\\?\\" + (dir / "NET\\N2"), 8, 0, 0}}; // never asked about a network path
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path.substr(0, 80));
+        vetoAnswer = row.answer;
+        vetoSeenDrive = vetoMessages = 0;
+        EXPECT_EQ(createDir(row.answer < 0 ? nullptr : window, row.path.c_str()), row.result);
+        EXPECT_EQ(vetoMessages, row.drive ? 1 : 0);
+        EXPECT_EQ(vetoSeenDrive, row.drive);
+    }
+    SetLastError(0);
+    EXPECT_EQ(createDir(nullptr, nullptr), 2);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(DirExists(dir / "X\\Y\\Z") && DirExists(dir / "T\\U") &&
+                DirExists(dir / "NET\\N2"));
+    EXPECT_EQ(Entries(dir.path()),
+              (std::set<std::string>{"A", "LOWER", "NET", "SEVEN", "T", "X", "file", "relative"}));
+    DestroyWindow(window);
+    SetCurrentDirectoryA(saved);
+}
+
+// Only what the library adds to the platform calls.
+TEST_F(PathHelpersTest, DirectoryExports) {
+    auto isValidDir = Export<BOOL(WINAPI*)(LPCSTR)>("_QVRIsValidDir@4");
+    auto currentDir = Export<int(WINAPI*)(int, LPSTR, DWORD)>("_QVRGetCurrentDirectory@12");
+    auto shortName = Export<int(WINAPI*)(LPCSTR, LPSTR, DWORD)>("_QVRGetNonLFNName@12");
+    ASSERT_TRUE(isValidDir && currentDir && shortName);
+    const std::string name = dir / "A Long File Name.text";
+    WriteBytes(name, "x");
+    char saved[MAX_PATH], buffer[MAX_PATH];
+    GetCurrentDirectoryA(sizeof saved, saved);
+    // The directory test leaves the current directory, and the reason of a
+    // failure, as they were.
+    EXPECT_NE(isValidDir(dir.path().c_str()), FALSE);
+    EXPECT_EQ(isValidDir(name.c_str()), FALSE);
+    SetLastError(0);
+    EXPECT_EQ(isValidDir((dir / "missing").c_str()), FALSE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(currentDir(0, buffer, sizeof buffer), 1);
+    EXPECT_STREQ(buffer, saved);
+    // A buffer too small for the answer: 1, and left empty.
+    for (int which = 0; which < 2; ++which) {
+        std::memset(buffer, 0xCC, sizeof buffer);
+        EXPECT_EQ(which ? shortName(name.c_str(), buffer, 4) : currentDir(0, buffer, 4), 1);
+        EXPECT_EQ(buffer[0], '\0');
+        EXPECT_EQ(static_cast<unsigned char>(buffer[4]), 0xCC);
+    }
 }
 
 } // namespace

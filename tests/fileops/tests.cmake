@@ -1,10 +1,8 @@
 qvr_add_test(file_io_test SOURCES fileops/file_io_test.cpp)
-qvr_add_test(path_test SOURCES fileops/path_helpers_test.cpp fileops/directory_test.cpp)
+qvr_add_test(path_test SOURCES fileops/path_helpers_test.cpp)
 
-# The double-byte tests again, in a process whose ANSI code page is 932. Wine
-# takes the code page from LC_ALL alone, but turns such file names into Unix
-# ones only when the Unix locale exists: it is generated into the build tree
-# (from the locales package) and found through LOCPATH.
+# The double-byte tests again with ANSI code page 932 (from LC_ALL); Wine needs
+# the Unix locale for such file names, generated here and found by LOCPATH.
 find_program(QVR_LOCALEDEF localedef)
 if(QVR_LOCALEDEF AND EXISTS /usr/share/i18n/locales/ja_JP)
     set(QVR_LOCALE_DIR ${CMAKE_BINARY_DIR}/locale)
@@ -29,16 +27,13 @@ else()
                     "the code page 932 tests do not run")
 endif()
 
-# Operations put off to the restart, once per platform. All copies share the
-# prefix's restart state (Windows directory files, RunOnce, pending moves):
-# they hold one resource lock, which every other test program that schedules
-# restart work must take too.
+# Work put off to the restart, once per platform. Every program that schedules
+# restart work shares the prefix's restart state and takes this lock.
 qvr_add_test(deferred_ops_test SOURCES fileops/deferred_ops_test.cpp VERSIONS win95 win31 nt40
              LOCKS qvr_restart_state)
 
-# Copying, deleting and tree operations. They schedule restart work too, so
-# they take the same lock. The compressed sample files are made beside the
-# test programs, in lzdata\, with mscompress (SZDD data written to NAME_).
+# Copying, deleting and tree operations, with a compressed sample made beside
+# the programs in lzdata\ by mscompress.
 qvr_add_test(copy_tree_test SOURCES fileops/copy_tree_test.cpp VERSIONS win95
              LOCKS qvr_restart_state)
 find_program(QVR_MSCOMPRESS mscompress)
