@@ -4,11 +4,11 @@
 // hanging. Tests take the recorded boxes and check them; the QvrTest fixture
 // fails a test that leaves boxes nobody expected.
 //
-// A hook rather than a watcher thread: 32-bit Wine under qemu-user cannot
-// dispatch an exception (which some system calls raise and handle inside
-// Wine, GetDriveTypeA among them) while a second thread runs, so the test
-// programs stay single-threaded. Only boxes shown by the thread that installed
-// the hook are caught; the DLL shows its boxes on the caller's thread.
+// A hook rather than a watcher thread: the test programs stay single-threaded
+// (32-bit Wine under qemu-user cannot dispatch an exception while a second
+// thread exists; see tests/CMakeLists.txt). Only boxes shown by the thread
+// that installed the hook are caught; the DLL shows its boxes on the caller's
+// thread.
 #pragma once
 
 #include <gtest/gtest.h>

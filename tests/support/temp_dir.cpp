@@ -22,9 +22,13 @@ TempDir::TempDir() {
     }
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+    RemoveTree(path_);
+}
 
-std::string TempDir::operator/(const std::string& name) const { return path_ + "\\" + name; }
+std::string TempDir::operator/(const std::string& name) const {
+    return path_ + "\\" + name;
+}
 
 bool RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA data;
