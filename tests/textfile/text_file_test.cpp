@@ -1,6 +1,5 @@
 // textfile/text_file_test.cpp: the text file classes inside the library: the
 // plain text file and the batch, configuration and initialisation file rules.
-#include "support/dll.h"
 #include "support/temp_dir.h"
 #include "textfile/batch_text_file.h"
 #include "textfile/config_text_file.h"
@@ -358,8 +357,6 @@ TEST_F(BatchTextFileTest, CheckPathLenReplaysThePathUnderThePlainShell) {
     file->SetLineFlags(1, LINE_COMMENT);
     EXPECT_EQ(file->CheckPathLen(), 1);
     // COMSPEC naming an alternative shell (in capitals, in 511 characters) lifts the limit.
-    auto isShellKdos = Export<int(WINAPI*)()>("_IsShellKdos@0");
-    ASSERT_NE(isShellKdos, nullptr);
     const std::pair<std::string, int> shells[] = {{"C:\\KDOS\\KDOS.COM", 1},
                                                   {"C:\\ZDOS.COM /E:512", 1},
                                                   {"c:\\kdos\\kdos.com", 0},
@@ -367,11 +364,11 @@ TEST_F(BatchTextFileTest, CheckPathLenReplaysThePathUnderThePlainShell) {
                                                   {std::string(504, 'x') + "KDOS.COM", 0}};
     for (const auto& [comspec, kdos] : shells) {
         ComspecScope shell(comspec.c_str());
-        EXPECT_EQ(isShellKdos(), kdos) << comspec.size() << " " << comspec.substr(0, 30);
+        EXPECT_EQ(qvr::IsShellKdos(), kdos) << comspec.size() << " " << comspec.substr(0, 30);
         EXPECT_EQ(Batch(tooLong)->CheckPathLen(), kdos);
     }
     ComspecScope none(nullptr);
-    EXPECT_EQ(isShellKdos(), 0);
+    EXPECT_EQ(qvr::IsShellKdos(), 0);
 }
 
 TEST_F(BatchTextFileTest, NewLinesGoBeforeTheWindowsLine) {
