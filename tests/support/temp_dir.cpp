@@ -69,9 +69,6 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-} // namespace qvrtest
-
-namespace qvrtest {
 size_t CountHeapBlocks() {
     HANDLE heaps[64];
     DWORD count = GetProcessHeaps(64, heaps);
@@ -86,4 +83,5 @@ size_t CountHeapBlocks() {
     }
     return busy;
 }
+
 } // namespace qvrtest

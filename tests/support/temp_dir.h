@@ -36,10 +36,8 @@ class FileTest : public QvrTest {
     TempDir dir;
 };
 
-} // namespace qvrtest
-
-namespace qvrtest {
 // Busy blocks on all of the process's heaps (global memory blocks included):
 // a call that leaks shows up as growth across many repetitions.
 size_t CountHeapBlocks();
+
 } // namespace qvrtest
