@@ -49,6 +49,19 @@ size_t CountHeapBlocks() {
     return qvrnative::LiveBlockCount();
 }
 
+namespace {
+
+void RemoveTree(const std::string& path) {
+    if (path.empty())
+        return;
+    nftw(
+        path.c_str(),
+        [](const char* name, const struct stat*, int, FTW*) { return ::remove(name); }, 16,
+        FTW_DEPTH | FTW_PHYS);
+}
+
+} // namespace
+
 TempDir::TempDir() {
     char pattern[] = "/tmp/qvrtest-XXXXXX";
     if (mkdtemp(pattern) != nullptr)
@@ -61,17 +74,6 @@ TempDir::~TempDir() {
 
 std::string TempDir::operator/(const std::string& name) const {
     return path_ + "/" + name;
-}
-
-bool RemoveTree(const std::string& path) {
-    if (path.empty())
-        return true;
-    nftw(
-        path.c_str(),
-        [](const char* name, const struct stat*, int, FTW*) { return ::remove(name); }, 16,
-        FTW_DEPTH | FTW_PHYS);
-    struct stat info;
-    return stat(path.c_str(), &info) != 0;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {

@@ -2,10 +2,9 @@
 // the platform Wine reports to this program (copies run as Windows 95,
 // Windows 3.1 and NT 4.0; the plain program as NT 6.x). Tests for another
 // platform skip themselves; the restart itself is run by copy_tree_test.
-#include "fileops/deferred_ops.h"
+#include "fileops/copy_tree.h"
+#include "fileops/fileops_test.h"
 #include "frame/platform.h"
-#include "support/restart_state.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +24,8 @@ bool OnWin95() {
     return !OnNt() && qvr::IsVersion4();
 }
 
-class DeferredOpsTest : public FileTest {
+class DeferredOpsTest : public RestartTest {
   protected:
-    RestartStateGuard restartState;
-
-    DeferredOpsTest() {
-        qvr::ntHelperScheduled = qvr::runOnceWritten = 0;
-        qvr::wininitHeaderWritten = qvr::win95MarkerWritten = 0;
-    }
     static void MakeHelpers() {
         for (const char* helper : kHelpers)
             WriteBytes(WindowsPath(helper), helper);
@@ -58,7 +51,7 @@ TEST_F(DeferredOpsTest, ProgramRunsOnItsPlatform) {
     EXPECT_EQ(OnNt() ? 0 : OnWin95() ? 95 : 31, named95 ? 95 : named31 ? 31 : 0) << name;
 }
 
-TEST_F(DeferredOpsTest, WindowsPathAndHelperRetirement) {
+TEST_F(DeferredOpsTest, PathLengthsAndBadPaths) {
     char name[qvr::kWindowsPathSize] = "X.TXT";
     const int exact = static_cast<int>(WindowsPath("X.TXT").size()) + 1;
     EXPECT_FALSE(qvr::MakeWindowsPath(name, exact - 1));
@@ -66,18 +59,6 @@ TEST_F(DeferredOpsTest, WindowsPathAndHelperRetirement) {
     EXPECT_TRUE(qvr::MakeWindowsPath(name, exact));
     EXPECT_EQ(name, WindowsPath("X.TXT"));
 
-    // A '~' file already there is not replaced; the '~' path is given all the
-    // same. (The first retirement is checked on each platform below.)
-    WriteBytes(WindowsPath("~KRBINST.EXE"), "first");
-    WriteBytes(WindowsPath("_KRBINST.EXE"), "newer");
-    lstrcpyA(name, "_KRBINST.EXE");
-    EXPECT_EQ(qvr::RetireHelperFile(name), 0);
-    EXPECT_EQ(name, WindowsPath("~KRBINST.EXE"));
-    EXPECT_EQ(ReadBytes(WindowsPath("_KRBINST.EXE")), "newer");
-    EXPECT_EQ(ReadBytes(WindowsPath("~KRBINST.EXE")), "first");
-}
-
-TEST_F(DeferredOpsTest, BadPathsScheduleNothing) {
     const std::string tooLong = "C:\\" + std::string(257, 'x'); // no room for the NUL
     EXPECT_EQ(qvr::ScheduleReplaceAtRestart(nullptr, "C:\\APP\\A.DL^"), 0);
     EXPECT_EQ(qvr::ScheduleReplaceAtRestart("C:\\APP\\A.DLL", tooLong.c_str()), 0);
@@ -96,49 +77,60 @@ TEST_F(DeferredOpsTest, NtPendingOperations) {
     MakeHelpers();
     // Directories go through ScheduleDeleteAtRestart on NT: this does nothing.
     EXPECT_EQ(qvr::ScheduleRemoveDirAtRestart("C:\\APP\\DIR", TRUE), 1);
-    // The plain NT deletion leaves the helper alone.
+    // The plain NT deletion leaves the helper alone; the first other
+    // operation retires it and schedules its deletion. (Replacements: see
+    // copy_tree_test.)
     EXPECT_EQ(qvr::ScheduleDeleteAtRestartNT("C:\\APP\\TMP"), 1);
-    EXPECT_EQ(qvr::ntHelperScheduled, 0);
-    ExpectRetired(false, "_KRBINST.EXE");
-
-    EXPECT_EQ(qvr::ScheduleReplaceAtRestart("C:\\APP\\FOO.DLL", "C:\\APP\\FOO.DL^"), 1);
     EXPECT_EQ(qvr::ScheduleDeleteAtRestart("C:\\APP\\OLD.DLL"), 1);
-    EXPECT_EQ(PendingOperations(),
-              (std::vector<std::string>{
-                  NtPath("C:\\APP\\TMP"), "", NtPath(WindowsPath("~KRBINST.EXE")), "",
-                  NtPath("C:\\APP\\FOO.DLL"), "", NtPath("C:\\APP\\FOO.DL^"),
-                  "!" + NtPath("C:\\APP\\FOO.DLL"), NtPath("C:\\APP\\OLD.DLL"), ""}));
+    EXPECT_EQ(PendingOperations(), (std::vector<std::string>{NtPath("C:\\APP\\TMP"), "",
+                                                             NtPath(WindowsPath("~KRBINST.EXE")),
+                                                             "", NtPath("C:\\APP\\OLD.DLL"), ""}));
     ExpectRetired(true, "_KRBINST.EXE");
     ExpectRetired(false, "_KRBINST.PIF"); // NT needs only the one helper
     ExpectRetired(false, "_KRBSHEL.EXE");
     EXPECT_TRUE(Wininit().empty() && Batch().empty() && !RunOnceValue().present);
 }
 
+// Files go to WININIT.QVR; directories also to the batch file, a tree whole
+// when a file in it is in use. RunOnce starts the shell helper.
 TEST_F(DeferredOpsTest, Win95WritesWininitBatchAndRunOnce) {
     if (!OnWin95())
         GTEST_SKIP() << "Windows 95 only";
     MakeHelpers();
+    // A '~' helper already there is not replaced; its path is used all the same.
+    WriteBytes(WindowsPath("~KRBSHEL.EXE"), "first");
     WriteBytes(WindowsPath("WININIT.QVR"), "C:\\X=C:\\Y\r\n"); // an earlier run's line stays
     WriteBytes(WindowsPath("_KRBINST.BAT"), "rem kept\r\n");
     EXPECT_EQ(qvr::ScheduleReplaceAtRestart("C:\\APP\\FOO.DLL", "C:\\APP\\FOO.DL^"), 1);
-    for (const char* helper : kHelpers)
-        ExpectRetired(true, helper);
+    ExpectRetired(true, "_KRBINST.EXE");
+    ExpectRetired(true, "_KRBINST.PIF");
+    EXPECT_EQ(ReadBytes(WindowsPath("_KRBSHEL.EXE")), "_KRBSHEL.EXE");
+    EXPECT_EQ(ReadBytes(WindowsPath("~KRBSHEL.EXE")), "first");
     const RestartStateGuard::Value runOnce = RunOnceValue();
     EXPECT_EQ(runOnce.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(runOnce.data, WindowsPath("~KRBSHEL.EXE") + '\0');
 
     // Later operations append only their own lines; RunOnce is written once.
     ClearRunOnceValue();
+    const std::string root = dir / "tree", held = root + "\\held.dll";
+    MakeDirs({root});
+    WriteBytes(held, "held");
+    EXPECT_EQ(qvr::RemoveTempDirAtRestartNT(root.c_str()), 0); // NT only
+    {
+        qvr::FileHandle holder = HoldOpen(held);
+        ASSERT_TRUE(holder);
+        EXPECT_EQ(qvr::DeleteTree(root.c_str()), 1000);
+    }
+    EXPECT_EQ(qvr::TryRemoveDir(root.c_str()), 1000);
     EXPECT_EQ(qvr::ScheduleDeleteAtRestart("C:\\APP\\OLD.DLL"), 1);
-    EXPECT_EQ(qvr::ScheduleRemoveDirAtRestart("C:\\APP\\TREE", TRUE), 1);
-    EXPECT_EQ(qvr::ScheduleRemoveDirAtRestart("C:\\APP\\EMPTY", FALSE), 1);
     EXPECT_EQ(qvr::ScheduleDeleteAtRestartNT("C:\\APP\\OLD.DLL"), 0);
     EXPECT_FALSE(RunOnceValue().present);
+    const std::string r = ShortForm(root);
     EXPECT_EQ(Wininit(), "C:\\X=C:\\Y\r\nNUL=" + WindowsPath("~KRBINST.EXE") +
-                             "\r\nC:\\APP\\FOO.DLL=C:\\APP\\FOO.DL^\r\nNUL=C:\\APP\\OLD.DLL\r\n"
-                             "NUL=C:\\APP\\TREE\r\nNUL=C:\\APP\\EMPTY\r\n");
-    EXPECT_EQ(Batch(), "rem kept\r\nRem  Windows 95\r\nDelTree /Y  C:\\APP\\TREE\r\n"
-                       "Rmdir  C:\\APP\\EMPTY\r\n");
+                             "\r\nC:\\APP\\FOO.DLL=C:\\APP\\FOO.DL^\r\nNUL=" + ShortForm(held) +
+                             "\r\nNUL=" + r + "\r\nNUL=" + r + "\r\nNUL=C:\\APP\\OLD.DLL\r\n");
+    EXPECT_EQ(Batch(),
+              "rem kept\r\nRem  Windows 95\r\nDelTree /Y  " + r + "\r\nRmdir  " + r + "\r\n");
     EXPECT_TRUE(PendingOperations().empty());
 }
 

@@ -1,9 +1,9 @@
 // fileops/path_helpers_test.cpp: splitting paths, network paths, directory
 // creation with the drive veto, and the directory exports. The DoubleByte
 // tests also run with code page 932.
+#include "fileops/fileops_test.h"
 #include "fileops/path_helpers.h"
 #include "support/dll.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,22 +16,6 @@
 namespace {
 
 using namespace qvrtest;
-
-bool DirExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::set<std::string> Entries(const std::string& directory) {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &data);
-    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &data))
-        if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
-            names.insert(data.cFileName);
-    FindClose(find);
-    return names;
-}
 
 // The file name part of `path`, written into a buffer of 0xCC bytes, and
 // whether the helper wrote past the terminator; also done in place.
@@ -118,14 +102,9 @@ TEST_F(DoubleByteTest, TrailByteIsNeverASeparator) {
     EXPECT_EQ(qvr::IsUNCPath("\\\\srv\\" HYOU "\\\\x"), 0);
 
     EXPECT_EQ(qvr::CreateDirLevels((dir / HYOU "\\" SO "\\" HYOU).c_str()), 0);
-    EXPECT_TRUE(DirExists(dir / HYOU "\\" SO "\\" HYOU));
-    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{HYOU}));
-    EXPECT_EQ(Entries(dir / HYOU), (std::set<std::string>{SO}));
+    EXPECT_EQ(Listing(dir.path()),
+              (std::set<std::string>{HYOU, HYOU "\\" SO, HYOU "\\" SO "\\" HYOU}));
 }
-
-// ---- The directory exports ----------------------------------------------------
-
-using CreateDirFn = int(WINAPI*)(HWND, LPCSTR);
 
 // The installer's window as the tests play it: answers WM_COMMAND 507 by
 // recording the drive letter it is shown and writing `vetoAnswer` back.
@@ -142,7 +121,7 @@ LRESULT CALLBACK VetoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 TEST_F(PathHelpersTest, CreateDirResultsAndDriveVeto) {
-    auto createDir = Export<CreateDirFn>("_QVRCreateDir@8");
+    auto createDir = Export<int(WINAPI*)(HWND, LPCSTR)>("_QVRCreateDir@8");
     ASSERT_NE(createDir, nullptr);
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = VetoProc;
@@ -190,35 +169,28 @@ TEST_F(PathHelpersTest, CreateDirResultsAndDriveVeto) {
     }
     EXPECT_EQ(createDir(nullptr, tooLong.c_str()), 2);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
-    EXPECT_TRUE(DirExists(dir / "R\\S"));
-    EXPECT_EQ(Entries(dir / "A"), (std::set<std::string>{"B", "X"}));
-    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"A", "R", "SEVEN", "file", "relative"}));
+    EXPECT_EQ(Listing(dir.path()),
+              (std::set<std::string>{"A", "A\\B", "A\\B\\C", "A\\X", "A\\X\\Y", "R", "R\\S",
+                                     "SEVEN", "file", "relative"}));
     DestroyWindow(window);
     SetCurrentDirectoryA(saved);
 }
 
-TEST_F(PathHelpersTest, DirectoryExports) {
+// The directory test keeps the reason of a failure (that it goes back to the
+// current directory shows in CreateDir's relative row); a buffer too small
+// for an answer is left empty.
+TEST_F(PathHelpersTest, DirectoryExportsKeepStateAndRefuseSmallBuffers) {
     auto isValidDir = Export<BOOL(WINAPI*)(LPCSTR)>("_QVRIsValidDir@4");
     auto currentDir = Export<int(WINAPI*)(int, LPSTR, DWORD)>("_QVRGetCurrentDirectory@12");
     auto shortName = Export<int(WINAPI*)(LPCSTR, LPSTR, DWORD)>("_QVRGetNonLFNName@12");
     ASSERT_TRUE(isValidDir && currentDir && shortName);
-    const std::string name = dir / "A Long File Name.text";
-    WriteBytes(name, "x");
-    char saved[MAX_PATH], buffer[MAX_PATH];
-    GetCurrentDirectoryA(sizeof saved, saved);
-    // The directory test leaves the current directory, and the reason of a
-    // failure, as they were.
-    EXPECT_NE(isValidDir(dir.path().c_str()), FALSE);
-    EXPECT_EQ(isValidDir(name.c_str()), FALSE);
     SetLastError(0);
     EXPECT_EQ(isValidDir((dir / "missing").c_str()), FALSE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(currentDir(0, buffer, sizeof buffer), 1);
-    EXPECT_STREQ(buffer, saved);
-    // A buffer too small for the answer: 1, and left empty.
+    char buffer[MAX_PATH];
     for (int which = 0; which < 2; ++which) {
         std::memset(buffer, 0xCC, sizeof buffer);
-        EXPECT_EQ(which ? shortName(name.c_str(), buffer, 4) : currentDir(0, buffer, 4), 1);
+        EXPECT_EQ(which ? shortName(dir.path().c_str(), buffer, 4) : currentDir(0, buffer, 4), 1);
         EXPECT_EQ(buffer[0], '\0');
         EXPECT_EQ(static_cast<unsigned char>(buffer[4]), 0xCC);
     }

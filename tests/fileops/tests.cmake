@@ -34,7 +34,7 @@ qvr_add_test(deferred_ops_test SOURCES fileops/deferred_ops_test.cpp VERSIONS wi
 
 # Copying, deleting and tree operations, with a compressed sample made beside
 # the programs in lzdata\ by mscompress.
-qvr_add_test(copy_tree_test SOURCES fileops/copy_tree_test.cpp VERSIONS win95
+qvr_add_test(copy_tree_test SOURCES fileops/copy_tree_test.cpp
              LOCKS qvr_restart_state)
 find_program(QVR_MSCOMPRESS mscompress)
 if(QVR_MSCOMPRESS)

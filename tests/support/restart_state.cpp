@@ -20,36 +20,26 @@ const char* const kStateFiles[] = {"WININIT.QVR",  "_KRBINST.BAT", "_KRBINST.EXE
 
 using Value = RestartStateGuard::Value;
 
-Value ReadValue(HKEY root, const char* key, const char* name) {
+Value ReadValue(const char* key, const char* name) {
     Value v;
-    HKEY k;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS)
+    DWORD size = 0, type = 0;
+    const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, name, flags, nullptr, nullptr, &size) != 0)
         return v;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(k, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        v.data.resize(size);
-        v.present = size == 0 ||
-                    RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(&v.data[0]),
-                                     &size) == ERROR_SUCCESS;
-        v.data.resize(size);
-        v.type = type;
-    }
-    RegCloseKey(k);
+    v.data.resize(size);
+    v.present =
+        RegGetValueA(HKEY_LOCAL_MACHINE, key, name, flags, &type, v.data.data(), &size) == 0;
+    v.data.resize(size);
+    v.type = type;
     return v;
 }
 
-void WriteValue(HKEY root, const char* key, const char* name, const Value& v) {
-    HKEY k;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
-        ERROR_SUCCESS)
-        return;
+void WriteValue(const char* key, const char* name, const Value& v) {
     if (v.present)
-        RegSetValueExA(k, name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
-                       static_cast<DWORD>(v.data.size()));
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, name, v.type, v.data.data(),
+                        static_cast<DWORD>(v.data.size()));
     else
-        RegDeleteValueA(k, name);
-    RegCloseKey(k);
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key, name);
 }
 
 } // namespace
@@ -63,10 +53,10 @@ RestartStateGuard::RestartStateGuard() {
         DeleteFileA(path.c_str());
         files_.push_back(path);
     }
-    savedPending_ = ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
-    WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, Value());
-    savedRunOnce_ = ReadValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName);
-    WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, Value());
+    savedPending_ = ReadValue(kSessionManager, kPendingValue);
+    WriteValue(kSessionManager, kPendingValue, Value());
+    savedRunOnce_ = ReadValue(kRunOnceKey, kRunOnceName);
+    WriteValue(kRunOnceKey, kRunOnceName, Value());
 }
 
 RestartStateGuard::~RestartStateGuard() {
@@ -76,16 +66,16 @@ RestartStateGuard::~RestartStateGuard() {
         if (savedFiles_[i])
             WriteBytes(files_[i], *savedFiles_[i]);
     }
-    WriteValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, savedPending_);
-    WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, savedRunOnce_);
+    WriteValue(kSessionManager, kPendingValue, savedPending_);
+    WriteValue(kRunOnceKey, kRunOnceName, savedRunOnce_);
 }
 
 Value RunOnceValue() {
-    return ReadValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName);
+    return ReadValue(kRunOnceKey, kRunOnceName);
 }
 
 void ClearRunOnceValue() {
-    WriteValue(HKEY_LOCAL_MACHINE, kRunOnceKey, kRunOnceName, Value());
+    WriteValue(kRunOnceKey, kRunOnceName, Value());
 }
 
 std::string WindowsPath(const std::string& name) {
@@ -96,7 +86,7 @@ std::string WindowsPath(const std::string& name) {
 }
 
 std::vector<std::string> PendingOperations() {
-    Value v = ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue);
+    Value v = ReadValue(kSessionManager, kPendingValue);
     std::vector<std::string> out;
     size_t start = 0;
     while (v.present && start < v.data.size()) {

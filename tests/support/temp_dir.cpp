@@ -8,6 +8,32 @@
 
 namespace qvrtest {
 
+namespace {
+
+// Removes a directory tree, attributes cleared first.
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+}
+
+} // namespace
+
 TempDir::TempDir() {
     char base[MAX_PATH];
     GetTempPathA(sizeof base, base);
@@ -28,28 +54,6 @@ TempDir::~TempDir() {
 
 std::string TempDir::operator/(const std::string& name) const {
     return path_ + "\\" + name;
-}
-
-bool RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
-    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {

@@ -23,8 +23,6 @@ class TempDir {
     std::string path_;
 };
 
-// Removes a directory tree (attributes cleared first). True when it is gone.
-bool RemoveTree(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 // The file's bytes; an empty string when it cannot be read.
 std::string ReadBytes(const std::string& path);
