@@ -2,6 +2,7 @@
 #include "qvrdll32.h"
 #include "frame/module_state.h"
 #include "frame/platform.h"
+#include "script/image_bytes.h"
 #include "script/script_image.h"
 #include "script/script_load.h"
 #include "support/dll.h"
@@ -15,13 +16,6 @@ namespace {
 
 using namespace qvrtest;
 
-#define BYTES(literal) std::string(literal, sizeof(literal) - 1)
-
-// The whole global block (GlobalSize) holding an image.
-std::string ImageBytes(const char* image) {
-    return image == nullptr ? "<null>" : std::string(image, GlobalSize(GlobalHandle(image)));
-}
-
 class ScriptLoadTest : public FileTest {
   protected:
     decltype(&InfInit) infInit = Export<decltype(&InfInit)>("_InfInit@4");
@@ -33,8 +27,8 @@ class ScriptLoadTest : public FileTest {
     void SetUp() override { ASSERT_TRUE(infInit && diskInf && save && restore); }
     void TearDown() override {
         if (ScriptContext* context = Current()) {
-            FreeImage(context->scriptImage);
-            FreeImage(context->diskInfImage);
+            qvr::ReleaseImage(context->scriptImage);
+            qvr::ReleaseImage(context->diskInfImage);
         }
         restore(nullptr, nullptr);
         FileTest::TearDown();
@@ -44,12 +38,6 @@ class ScriptLoadTest : public FileTest {
         FileService* service = nullptr;
         save(&context, &service);
         return context;
-    }
-    static void FreeImage(char* image) {
-        if (image != nullptr) {
-            GlobalUnlock(GlobalHandle(image));
-            GlobalFree(GlobalHandle(image));
-        }
     }
     std::string Write(const std::string& name, const std::string& text) {
         WriteBytes(dir / name, text);
@@ -97,7 +85,7 @@ TEST_F(ScriptLoadTest, DiskInfSelectsSectionsByPrefix) {
     }
     EXPECT_STREQ(Current()->scriptImage, "[S]");
     // Without a script context nothing is loaded.
-    FreeImage(Current()->scriptImage);
+    qvr::ReleaseImage(Current()->scriptImage);
     restore(nullptr, nullptr);
     EXPECT_EQ(diskInf(disks.c_str(), "Disk"), 0);
     EXPECT_EQ(Current(), nullptr);

@@ -1,6 +1,6 @@
 // script/tokenizer_test.cpp: the parsed image byte for byte.
+#include "script/image_bytes.h"
 #include "script/script_image.h"
-#include "script/script_load.h"
 #include "support/message_boxes.h"
 
 #include <gtest/gtest.h>
@@ -10,13 +10,6 @@
 namespace {
 
 using namespace qvrtest;
-
-#define BYTES(literal) std::string(literal, sizeof(literal) - 1)
-
-// The whole global block (GlobalSize) holding an image.
-std::string ImageBytes(const char* image) {
-    return image == nullptr ? "<null>" : std::string(image, GlobalSize(GlobalHandle(image)));
-}
 
 std::string Parse(const std::string& text) {
     char* image = qvr::BuildImageFromText(reinterpret_cast<const unsigned char*>(text.data()),
