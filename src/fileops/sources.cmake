@@ -1,10 +1,3 @@
-target_sources(qvr_core PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/file_io.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/file_io_exports.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/text_reader.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/path_helpers.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/directory.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/directory_exports.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/deferred_ops.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/copy_tree.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/copy_exports.cpp)
+# File I/O, paths and directories, copying and trees, deferred operations.
+qvr_sources(file_io file_io_exports text_reader path_helpers directory directory_exports
+            deferred_ops copy_tree copy_exports)

@@ -1,4 +1,2 @@
-target_sources(qvr_core PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/module_state.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/platform.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/frame_exports.cpp)
+# The library frame: module state, platform tests, window-facing exports.
+qvr_sources(module_state platform frame_exports)

@@ -2,6 +2,7 @@
 #include "registry/registry.h"
 
 #include "util/counted_string.h"
+#include "util/fault_injection.h"
 #include "util/global_memory.h"
 #include "util/unique.h"
 
@@ -51,25 +52,38 @@ void GrowForLength(CountedString& buffer, DWORD maxLength) {
     buffer = saved.GetString();
 }
 
-// Opens the key with full access and reads its class and statistics.
-LONG OpenAndQuery(HKEY root, LPCSTR subKey, CountedString& keyClass, RegKey& key,
-                  KeyStatistics& stats) {
-    HKEY opened = nullptr;
-    LONG code = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
-    if (code != ERROR_SUCCESS)
+// A key opened for a walk: the key, its class, its statistics and the name
+// buffer of the walk.
+struct KeyWalk {
+    CountedString keyClass;
+    CountedString name;
+    RegKey key;
+    KeyStatistics stats;
+
+    // Opens the key with full access, reads its class and statistics and
+    // makes the name buffer fit the longest name that `maxNameLength`
+    // (a member of the statistics) reports.
+    LONG Open(HKEY root, LPCSTR subKey, DWORD KeyStatistics::*maxNameLength) {
+        HKEY opened = nullptr;
+        LONG code = RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, &opened);
+        if (code != ERROR_SUCCESS)
+            return code;
+        key.reset(opened);
+        DWORD classLength = NameBufferSize(keyClass);
+        FILETIME lastWriteTime;
+        code = RegQueryInfoKeyA(key.get(), keyClass.GetBuffer(), &classLength, nullptr,
+                                &stats.subKeyCount, &stats.maxSubKeyLength, &stats.maxClassLength,
+                                &stats.valueCount, &stats.maxValueNameLength, &stats.maxValueLength,
+                                nullptr, &lastWriteTime);
+        if (code == ERROR_SUCCESS)
+            GrowForLength(name, stats.*maxNameLength);
         return code;
-    key.reset(opened);
-    DWORD classLength = NameBufferSize(keyClass);
-    FILETIME lastWriteTime;
-    return RegQueryInfoKeyA(key.get(), keyClass.GetBuffer(), &classLength, nullptr,
-                            &stats.subKeyCount, &stats.maxSubKeyLength, &stats.maxClassLength,
-                            &stats.valueCount, &stats.maxValueNameLength, &stats.maxValueLength,
-                            nullptr, &lastWriteTime);
-}
+    }
+};
 
 // Allocates and locks a block for a copy of value data; null on failure.
 void* AllocValueCopy(DWORD size) {
-    if (GlobalAllocShouldFail())
+    if (ShouldFail(Fault::ValueCopy) || ShouldFail(Fault::MovableBlock))
         return nullptr;
     GlobalBlock block(GlobalAlloc(kValueCopyFlags, size));
     if (!block)
@@ -113,45 +127,37 @@ LONG SetRegValue(HKEY root, LPCSTR subKey, LPCSTR valueName, DWORD type, const B
 }
 
 LONG EnumRegKeys(HKEY root, LPCSTR subKey, DWORD_PTR context, QVRRegKeyProc callback) {
-    CountedString keyClass;
-    CountedString name;
-    RegKey key;
-    KeyStatistics stats;
-    LONG code = OpenAndQuery(root, subKey, keyClass, key, stats);
-    if (code != ERROR_SUCCESS)
-        return code;
-    GrowForLength(name, stats.maxSubKeyLength);
-    GrowForLength(keyClass, stats.maxClassLength);
-    for (DWORD index = 0; index < stats.subKeyCount; ++index) {
-        if (RegEnumKeyA(key.get(), index, name.GetBuffer(), NameBufferSize(name)) != ERROR_SUCCESS)
+    KeyWalk walk;
+    if (LONG code = walk.Open(root, subKey, &KeyStatistics::maxSubKeyLength))
+        return code; // not ERROR_SUCCESS
+    GrowForLength(walk.keyClass, walk.stats.maxClassLength);
+    for (DWORD index = 0; index < walk.stats.subKeyCount; ++index) {
+        if (RegEnumKeyA(walk.key.get(), index, walk.name.GetBuffer(), NameBufferSize(walk.name)) !=
+            ERROR_SUCCESS)
             continue; // unreadable or gone since the key was queried
-        if (!callback(key.get(), name.GetString(), keyClass.GetString(), context))
+        if (!callback(walk.key.get(), walk.name.GetString(), walk.keyClass.GetString(), context))
             break;
     }
     return ERROR_SUCCESS;
 }
 
 LONG EnumRegValues(HKEY root, LPCSTR subKey, DWORD_PTR context, QVRRegValueProc callback) {
-    CountedString keyClass;
-    CountedString name;
-    RegKey key;
-    KeyStatistics stats;
-    LONG code = OpenAndQuery(root, subKey, keyClass, key, stats);
-    if (code != ERROR_SUCCESS)
-        return code;
-    GrowForLength(name, stats.maxValueNameLength);
+    KeyWalk walk;
+    if (LONG code = walk.Open(root, subKey, &KeyStatistics::maxValueNameLength))
+        return code; // not ERROR_SUCCESS
     // One spare byte beyond the longest value; the walk reuses the buffer.
-    BYTE* data = static_cast<BYTE*>(AllocGlobalLocked(SIZE_T(stats.maxValueLength) + 1));
+    DWORD maxLength = walk.stats.maxValueLength;
+    BYTE* data = static_cast<BYTE*>(AllocGlobalLocked(SIZE_T(maxLength) + 1));
     if (data == nullptr)
         return ERROR_SUCCESS; // nothing walked, the key itself was fine
-    for (DWORD index = 0; index < stats.valueCount; ++index) {
-        DWORD nameSize = NameBufferSize(name);
-        DWORD dataSize = stats.maxValueLength;
+    for (DWORD index = 0; index < walk.stats.valueCount; ++index) {
+        DWORD nameSize = NameBufferSize(walk.name);
+        DWORD dataSize = maxLength;
         DWORD type = 0;
-        if (RegEnumValueA(key.get(), index, name.GetBuffer(), &nameSize, nullptr, &type, data,
-                          &dataSize) != ERROR_SUCCESS)
+        if (RegEnumValueA(walk.key.get(), index, walk.name.GetBuffer(), &nameSize, nullptr, &type,
+                          data, &dataSize) != ERROR_SUCCESS)
             continue; // unreadable or gone since the key was queried
-        if (!callback(key.get(), type, name.GetString(), data, dataSize, context))
+        if (!callback(walk.key.get(), type, walk.name.GetString(), data, dataSize, context))
             break;
     }
     FreeGlobalLocked(data);

@@ -1,3 +1,2 @@
-target_sources(qvr_core PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/registry_exports.cpp)
+# Registry services.
+qvr_sources(registry registry_exports)

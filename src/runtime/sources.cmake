@@ -2,7 +2,7 @@
 # runtime functions (C names: memcpy, strlen, operator new...) go into
 # qvr_runtime, which only the DLL links, and, under qvr_-prefixed names, into
 # qvr_runtime_prefixed for the tests that compare them with a real C runtime.
-target_sources(qvr_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/process_end.cpp)
+qvr_sources(process_end)
 
 set(QVR_RUNTIME_FUNCTIONS
     ${CMAKE_CURRENT_LIST_DIR}/memory_functions.cpp

@@ -5,6 +5,8 @@
 #include "frame/module_state.h"
 #include "resources/resource_ids.h"
 #include "script/tokenizer.h"
+#include "util/ascii.h"
+#include "util/fault_injection.h"
 #include "util/global_memory.h"
 #include "util/unique.h"
 
@@ -18,10 +20,10 @@ namespace {
 // starts at the input size + 3, which every image fits except one whose
 // separator NULs before section headers outnumber the bytes the tokenizer
 // dropped (bare-LF files); then the block grows.
-class GlobalBlockSink final : public ImageSink {
+class GlobalBlockSink {
   public:
     explicit GlobalBlockSink(size_t initial) {
-        if (GlobalAllocShouldFail())
+        if (ShouldFail(Fault::MovableBlock))
             return;
         block_.reset(GlobalAlloc(kMovableZeroed, initial));
         if (block_) {
@@ -29,20 +31,20 @@ class GlobalBlockSink final : public ImageSink {
             capacity_ = data_ ? initial : 0;
         }
     }
-    ~GlobalBlockSink() override {
+    ~GlobalBlockSink() {
         if (data_ != nullptr)
             GlobalUnlock(block_.get());
     }
     bool valid() const { return data_ != nullptr; }
 
-    bool Put(unsigned char c) override {
+    bool Put(unsigned char c) {
         if (size_ == capacity_ && !Grow())
             return false;
         data_[size_++] = c;
         return true;
     }
-    size_t Size() const override { return size_; }
-    unsigned char LastByte() const override { return size_ ? data_[size_ - 1] : 0; }
+    size_t Size() const { return size_; }
+    unsigned char LastByte() const { return size_ ? data_[size_ - 1] : 0; }
 
     // Shrinks the block to `finalSize` and hands it over, unlocked.
     HGLOBAL Finish(size_t finalSize) {
@@ -86,21 +88,6 @@ void WarnOversized(UINT messageId) {
     if (LoadStringA(moduleInstance, IDS_SCRIPT_ERROR_CAPTION, caption, sizeof caption) == 0)
         caption[0] = '\0';
     MessageBoxA(GetActiveWindow(), text, caption, MB_OK | MB_ICONEXCLAMATION);
-}
-
-// Case-insensitive for ASCII letters only, over the prefix's length.
-bool StartsWithAsciiNoCase(const char* text, const char* prefix) {
-    for (; *prefix != '\0'; ++text, ++prefix) {
-        unsigned char a = static_cast<unsigned char>(*text);
-        unsigned char b = static_cast<unsigned char>(*prefix);
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<unsigned char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<unsigned char>(b - 'A' + 'a');
-        if (a != b)
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -149,18 +136,18 @@ char* BuildDiskInfImage(LPCSTR path, LPCSTR sectionPrefix) {
     char piece[kDiskInfPieceChars + 1];
     while (reader.ReadLine(piece, sizeof piece)) {
         const char* p = piece;
-        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')
+        while (IsBlankOrLineEnd(*p))
             ++p;
         if (*p == '\0' || *p == ';')
             continue;
         if (*p == '[')
-            inSection = StartsWithAsciiNoCase(p + 1, sectionPrefix);
+            inSection = StartsWithNoCaseAscii(p + 1, sectionPrefix);
         if (!inSection)
             continue;
 
         size_t length = std::strlen(p);
         HGLOBAL grown = nullptr;
-        if (!GlobalAllocShouldFail()) {
+        if (!ShouldFail(Fault::MovableBlock)) {
             grown = collected ? GlobalReAlloc(collected.get(), collectedLength + length + 1,
                                               kMovableZeroed)
                               : GlobalAlloc(kMovableZeroed, length + 1);

@@ -23,7 +23,9 @@ class WaitCursor {
 
 // lstrlenA(null) answers 0 only by catching the fault inside Windows; a
 // null path is checked here instead.
-bool PathFits(LPCSTR path) { return path == nullptr || lstrlenA(path) < kSharedTextBufferSize; }
+bool PathFits(LPCSTR path) {
+    return path == nullptr || lstrlenA(path) < kSharedTextBufferSize;
+}
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "script/script_query.h"
 
 #include "script/tokenizer.h"
+#include "util/ascii.h"
 
 #include <cstdint>
 #include <cstring>
@@ -20,26 +21,6 @@ namespace qvr {
 namespace {
 
 constexpr char kEnd = static_cast<char>(kImageEndMarker);
-
-// Section names and keys match with only A-Z folded onto a-z.
-inline unsigned char FoldAscii(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return static_cast<unsigned char>(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
-}
-
-// True when the `length` bytes at `text` equal `name` with ASCII case
-// folded. Stops at the first difference, so a NUL in `text` (which `name`
-// cannot hold within `length`) ends the comparison inside the line.
-inline bool StartsWithFolded(const char* text, const char* name, size_t length) {
-    for (size_t i = 0; i < length; ++i)
-        if (FoldAscii(text[i]) != FoldAscii(name[i]))
-            return false;
-    return true;
-}
-
-inline bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
 
 inline bool IsSeparator(char c) {
     return c == '=' || c == ',';
@@ -118,7 +99,8 @@ DWORD FindSectionOffset(const char* image, const char* name) {
         // p is a header's first byte, or the 0x1A that ends the search.
         if (*p == kEnd)
             return 0;
-        const bool match = StartsWithFolded(p + 1, name, length) && p[1 + length] == ']';
+        const bool match =
+            EqualNoCaseAscii(p + 1, name, static_cast<int>(length)) && p[1 + length] == ']';
         if (!match) {
             p = NextCandidate(p + 1);
             continue;
@@ -221,7 +203,7 @@ int ParseField(const char* line, unsigned field, char* text, size_t textSize) {
         }
     }
 
-    while (IsBlank(*start))
+    while (IsBlankOrLineEnd(*start))
         ++start;
 
     const size_t limit = textSize - 1;
@@ -243,7 +225,7 @@ int ParseField(const char* line, unsigned field, char* text, size_t textSize) {
             break;
         text[n++] = c;
     }
-    while (n > 0 && IsBlank(text[n - 1]))
+    while (n > 0 && IsBlankOrLineEnd(text[n - 1]))
         --n;
     text[n] = '\0';
     return 1;
@@ -257,10 +239,10 @@ int GetKeyValue(const char* section, const char* key, char* value) {
 
     const char* equals = nullptr;
     for (const char* line = section; line != nullptr; line = NextLineOf(line)) {
-        if (!StartsWithFolded(line, key, keyLength))
+        if (!EqualNoCaseAscii(line, key, static_cast<int>(keyLength)))
             continue;
         const char* p = line + keyLength;
-        while (IsBlank(*p))
+        while (IsBlankOrLineEnd(*p))
             ++p;
         if (*p == '=') {
             equals = p;
@@ -284,9 +266,9 @@ int GetKeyValue(const char* section, const char* key, char* value) {
     }
     if (!list) {
         // A single value loses its blanks and quotes at both ends.
-        while (begin < end && (IsBlank(*begin) || *begin == '"'))
+        while (begin < end && (IsBlankOrLineEnd(*begin) || *begin == '"'))
             ++begin;
-        while (end > begin && (IsBlank(end[-1]) || end[-1] == '"'))
+        while (end > begin && (IsBlankOrLineEnd(end[-1]) || end[-1] == '"'))
             --end;
     }
     const size_t length = static_cast<size_t>(end - begin);

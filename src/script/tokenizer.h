@@ -2,32 +2,21 @@
 // body: blanks outside quotes, comments, carriage returns and empty lines
 // dropped; each stored line followed by NUL; one extra NUL before every
 // section header that is not the first byte. Pure logic: no files, no
-// memory blocks of its own (the caller's sink stores the bytes).
+// memory blocks of its own (the caller's sink stores the bytes). Only space,
+// tab, LF, CR, '"', ';' and '[' mean anything; every other byte (NUL and 0x1A
+// included) is content.
 #pragma once
 
 #include <cstddef>
 
 namespace qvr {
 
-// Receives the image bytes in order. The tokenizer needs to know whether
-// anything was stored yet and what the last stored byte was.
-class ImageSink {
-  public:
-    virtual ~ImageSink() = default;
-    // Stores one byte; false when it could not (the tokenizer stops).
-    virtual bool Put(unsigned char c) = 0;
-    virtual size_t Size() const = 0;
-    virtual unsigned char LastByte() const = 0;
-};
-
-// Runs the tokenizer over `length` bytes. Returns false only when the sink
-// refused a byte. The NUL NUL 0x1A end is not appended (see AppendImageEnd).
-bool Tokenize(const unsigned char* text, size_t length, ImageSink& sink);
-
-// The same machine for any sink type with Put, Size and LastByte. Given a
-// final class, the calls are resolved at compile time and inlined: this is
-// the loader's path, where a call through a table per input byte and a
-// virtual call per stored byte would cost more than the work itself.
+// Runs the tokenizer over `length` bytes into `sink`, which stores the
+// bytes: Put(c) stores one (false when it cannot: the tokenizer stops and
+// returns false), Size() and LastByte() tell what was stored so far. The
+// NUL NUL 0x1A end is not appended (see AppendImageEnd). The sink's calls
+// are resolved at compile time and inlined: a call per input byte would cost
+// more than the work itself.
 //
 // States: inside a line (outside quotes and comments), inside a quoted
 // stretch (blanks and ';' are content), inside a comment up to the line
@@ -86,9 +75,11 @@ template <class Sink> bool TokenizeInto(const unsigned char* text, size_t length
     return true;
 }
 
-// Appends NUL, NUL and the end marker 0x1A.
-bool AppendImageEnd(ImageSink& sink);
-
 constexpr unsigned char kImageEndMarker = 0x1A;
+
+// Appends NUL, NUL and the end marker 0x1A.
+template <class Sink> bool AppendImageEnd(Sink& sink) {
+    return sink.Put('\0') && sink.Put('\0') && sink.Put(kImageEndMarker);
+}
 
 } // namespace qvr

@@ -4,6 +4,7 @@
 #include "resources/resource_ids.h"
 #include "textfile/library_string.h"
 #include "textfile/line_flags.h"
+#include "textfile/parse_helpers.h"
 #include "textfile/work_buffers.h"
 
 #include <cstring>
@@ -22,10 +23,6 @@ constexpr int kMaxPathLength = 127;
 // CheckPathLen's strings: prefix, before, running value and after together
 // stay below 127 * 3 characters.
 constexpr int kPathCheckCapacity = 552;
-
-bool IsBlankOrTab(char c) {
-    return c == ' ' || c == '\t';
-}
 
 LPSTR SkipBlanksAndTabs(LPSTR p) {
     while (IsBlankOrTab(*p))
@@ -121,45 +118,16 @@ BatchTextFile::BatchTextFile() {
 }
 
 int BatchTextFile::ParseText(LPCSTR source, LPSTR destination, int size) {
-    PlainTextFile::ParseText(source, destination, size);
-    if (destination == nullptr)
+    // "name = value" becomes "name=value", an echo-off "@" goes, and every
+    // run of blanks and tabs becomes one blank. The result is never longer
+    // than what the plain parse left in the destination.
+    char rebuilt[kWorkBufferSize];
+    LPCSTR text = ParseAssignment(source, destination, size, AssignmentName::TrimEnd, rebuilt);
+    if (text == nullptr)
         return 1;
-
-    // An echo-off "@" goes.
-    lstrcpynA(parseWorkBuffer, destination, kWorkBufferSize);
-    LPCSTR text = parseWorkBuffer;
     if (*text == '@')
         ++text;
-
-    // "name = value" becomes "name=value".
-    CountedString rebuilt(kWorkBufferSize);
-    LPCSTR equals = std::strchr(text, '=');
-    if (equals != nullptr) {
-        LPCSTR nameEnd = equals;
-        while (nameEnd > text && IsBlankOrTab(nameEnd[-1]))
-            --nameEnd;
-        AssignPart(rebuilt, text, static_cast<int>(nameEnd - text));
-        AppendText(rebuilt.GetBuffer(), kWorkBufferSize, "=");
-        LPCSTR value = equals + 1;
-        while (IsBlankOrTab(*value))
-            ++value;
-        AppendText(rebuilt.GetBuffer(), kWorkBufferSize, value);
-        text = rebuilt.GetString();
-    }
-
-    // Every run of blanks and tabs becomes one blank. The result is never
-    // longer than what the plain parse left in the destination.
-    int out = 0;
-    for (LPCSTR p = text; *p != '\0';) {
-        if (IsBlankOrTab(*p)) {
-            destination[out++] = ' ';
-            while (IsBlankOrTab(*p))
-                ++p;
-        } else {
-            destination[out++] = *p++;
-        }
-    }
-    destination[out] = '\0';
+    CopyCollapsingBlanks(text, destination);
     return 1;
 }
 

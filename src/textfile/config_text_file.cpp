@@ -49,54 +49,20 @@ int ConfigTextFile::IsCommonAddedBottom() {
 }
 
 int ConfigTextFile::ParseText(LPCSTR source, LPSTR destination, int size) {
-    PlainTextFile::ParseText(source, destination, size);
-    if (destination == nullptr)
-        return 1;
-    // The destination may be the source, and GetParsedLineText parses into
-    // the line work buffer: work in a buffer of our own.
-    lstrcpynA(parseWorkBuffer, destination, kWorkBufferSize);
-    LPCSTR text = parseWorkBuffer;
-
-    // "name = value" becomes "name=value".
-    CountedString rebuilt(kWorkBufferSize);
-    LPCSTR equals = std::strchr(text, '=');
-    if (equals != nullptr) {
-        LPCSTR nameEnd = equals;
-        while (nameEnd > text && IsBlankOrTab(nameEnd[-1]))
-            --nameEnd;
-        LPSTR out = rebuilt.GetBuffer();
-        int nameLength = static_cast<int>(nameEnd - text);
-        std::memcpy(out, text, static_cast<size_t>(nameLength));
-        out[nameLength] = '=';
-        LPCSTR value = equals + 1;
-        while (IsBlankOrTab(*value))
-            ++value;
-        // The rebuilt text is never longer than the 511 characters it came from.
-        lstrcpynA(out + nameLength + 1, value, kWorkBufferSize - nameLength - 1);
-        text = rebuilt.GetString();
-    }
-
-    // Never longer than what the plain parse left in the destination.
-    CopyCollapsingBlanks(text, destination);
+    // "name = value" becomes "name=value", then every run of blanks and tabs
+    // one blank; never longer than what the plain parse left.
+    char rebuilt[kWorkBufferSize];
+    LPCSTR text = ParseAssignment(source, destination, size, AssignmentName::TrimEnd, rebuilt);
+    if (text != nullptr)
+        CopyCollapsingBlanks(text, destination);
     return 1;
 }
 
 DWORD ConfigTextFile::ClassifyLine(LPCSTR text) {
-    if (text == nullptr || *text == '\0')
-        return 0;
-    // The plain classification parses through our ParseText into the same
-    // buffer, so the parsed text is there afterwards either way.
-    DWORD flags = PlainTextFile::ClassifyLine(text);
-    if (flags != 0)
-        return flags;
-    ParseText(text, classifyBuffer, kWorkTextLimit);
-    LPCSTR parsed = classifyBuffer;
-    if (std::strchr(parsed, '=') != nullptr)
-        return LINE_ASSIGNMENT;
-    if (!IsBracketHeader(parsed))
-        return 0;
+    DWORD flags = ClassifySettingLine(text);
     // Only the first eight characters count: "[common] ; shared" is common.
-    if (EqualNoCaseAscii(parsed, kCommonHeader, kCommonHeaderLength))
-        return LINE_SECTION | LINE_COMMON;
-    return LINE_SECTION;
+    if (flags == LINE_SECTION &&
+        EqualNoCaseAscii(classifyBuffer, kCommonHeader, kCommonHeaderLength))
+        flags |= LINE_COMMON;
+    return flags;
 }

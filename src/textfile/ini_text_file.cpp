@@ -10,10 +10,6 @@
 using namespace qvr;
 
 namespace {
-// A byte that a key loses: blanks, control bytes and bytes from 0x80 up.
-bool IsDroppedFromKey(char c) {
-    return static_cast<signed char>(c) <= 32;
-}
 // "[" + name + "]" + CR LF.
 constexpr int kHeaderCapacity = 265;
 } // namespace
@@ -149,33 +145,15 @@ int IniTextFile::LineExists(int firstIndex, LPCSTR pattern, int includeComments)
 }
 
 int IniTextFile::ParseText(LPCSTR source, LPSTR destination, int size) {
-    PlainTextFile::ParseText(source, destination, size);
-    if (destination == nullptr)
-        return 1;
-    // The destination may be the source, and GetParsedLineText parses into
-    // the line work buffer: work in a buffer of our own.
-    lstrcpynA(parseWorkBuffer, destination, kWorkBufferSize);
-    LPCSTR text = parseWorkBuffer;
-
     // "Device Name = X" becomes "devicename=x": the key loses every blank
-    // and control byte (inside it too), the value its leading blanks.
-    CountedString rebuilt(kWorkBufferSize);
-    LPCSTR equals = std::strchr(text, '=');
-    if (equals != nullptr) {
-        LPSTR out = rebuilt.GetBuffer();
-        int length = 0;
-        for (LPCSTR p = text; p < equals; ++p)
-            if (!IsDroppedFromKey(*p))
-                out[length++] = *p;
-        out[length++] = '=';
-        LPCSTR value = equals + 1;
-        while (IsBlankOrTab(*value))
-            ++value;
-        lstrcpynA(out + length, value, kWorkBufferSize - length);
-        text = rebuilt.GetString();
-    }
-
-    // Neither form is longer than what the plain parse left.
+    // and control byte (inside it too), the value its leading blanks. A
+    // header keeps the length of its blank runs; neither form is longer than
+    // what the plain parse left.
+    char rebuilt[kWorkBufferSize];
+    LPCSTR text =
+        ParseAssignment(source, destination, size, AssignmentName::DropBlanksInside, rebuilt);
+    if (text == nullptr)
+        return 1;
     if (IsBracketHeader(text))
         CopyBlanksAsSpaces(text, destination);
     else
@@ -184,16 +162,5 @@ int IniTextFile::ParseText(LPCSTR source, LPSTR destination, int size) {
 }
 
 DWORD IniTextFile::ClassifyLine(LPCSTR text) {
-    if (text == nullptr || *text == '\0')
-        return 0;
-    // The plain classification parses through our ParseText.
-    DWORD flags = PlainTextFile::ClassifyLine(text);
-    if (flags != 0)
-        return flags;
-    ParseText(text, classifyBuffer, kWorkTextLimit);
-    if (std::strchr(classifyBuffer, '=') != nullptr)
-        return LINE_ASSIGNMENT;
-    if (IsBracketHeader(classifyBuffer))
-        return LINE_SECTION;
-    return 0;
+    return ClassifySettingLine(text);
 }

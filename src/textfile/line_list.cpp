@@ -2,6 +2,7 @@
 #include "textfile/line_list.h"
 
 #include "runtime/process_end.h"
+#include "util/fault_injection.h"
 
 #include <climits>
 #include <cstring>
@@ -9,41 +10,22 @@
 
 namespace qvr {
 
-namespace {
-int heapFailAfter = -1; // test hook, see SetHeapAllocFailAfter
-} // namespace
-
 void MemoryFailure() {
     MessageBoxA(GetActiveWindow(), "Memory allocation failure\nApplication will be terminated.",
                 "Halvorix Install", MB_SYSTEMMODAL);
     EndProcess();
 }
 
-void SetHeapAllocFailAfter(int n) {
-    heapFailAfter = n;
-}
-
-bool HeapAllocShouldFail() {
-    if (heapFailAfter < 0)
-        return false;
-    if (heapFailAfter == 0) {
-        heapFailAfter = -1;
-        return true;
-    }
-    --heapFailAfter;
-    return false;
-}
-
 void** AllocateEntryArray(size_t n) {
     // The heap behind operator new is the same one the line records use.
-    void** array = HeapAllocShouldFail() ? nullptr : new (std::nothrow) void*[n];
+    void** array = ShouldFail(Fault::HeapRecord) ? nullptr : new (std::nothrow) void*[n];
     if (array == nullptr)
         MemoryFailure();
     return array;
 }
 
 void* AllocateRecord(size_t bytes) {
-    if (HeapAllocShouldFail())
+    if (ShouldFail(Fault::HeapRecord))
         return nullptr;
     return ::operator new(bytes, std::nothrow);
 }

@@ -16,8 +16,6 @@ class LineList {
     ~LineList();
 
     int GetCount() const { return count; }
-    // The array itself (null when the list is empty), for inspection.
-    void* const* GetItems() const { return items; }
 
     // The entry at index; null when index is outside 0..count-1.
     void* GetAt(int index) const;
@@ -56,10 +54,5 @@ void** AllocateEntryArray(size_t n);
 // Small heap records of the text file classes (line records, path lists)
 // come through here. Null on failure.
 void* AllocateRecord(size_t bytes);
-
-// Test hook for every allocation above: when set, the allocation after `n`
-// more successful ones fails (0: the next one fails); -1 turns it off.
-void SetHeapAllocFailAfter(int n);
-bool HeapAllocShouldFail();
 
 } // namespace qvr

@@ -5,12 +5,21 @@
 
 #include <windows.h>
 
+#include "util/ascii.h"
+
 namespace qvr {
 
-inline bool IsBlankOrTab(char c) {
-    return c == ' ' || c == '\t';
-}
+// What NormaliseAssignment does to the name before the '='.
+enum class AssignmentName {
+    TrimEnd,         // the blanks and tabs before the '=' go
+    DropBlanksInside // blanks, control bytes and bytes from 0x80 up go, inside it too
+};
 
+// Rewrites "name = value" as "name=value": the name as `rule` says, the
+// value without its leading blanks and tabs. The result goes to `out`
+// (`size` bytes, cut to fit) and is returned; a text without '=' is returned
+// as it is. The result is never longer than `text`.
+LPCSTR NormaliseAssignment(LPCSTR text, AssignmentName rule, LPSTR out, int size);
 // Copies `text` to `out` with every run of blanks and tabs made one blank.
 // `out` needs no more room than `text`.
 void CopyCollapsingBlanks(LPCSTR text, LPSTR out);

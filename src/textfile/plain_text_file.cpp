@@ -3,37 +3,14 @@
 
 #include "fileops/file_io.h"
 #include "textfile/line_flags.h"
+#include "textfile/parse_helpers.h"
 #include "textfile/work_buffers.h"
+#include "util/ascii.h"
 #include "util/global_memory.h"
 
 #include <cstring>
 
 namespace qvr {
-
-namespace {
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-} // namespace
-
-bool EqualNoCaseAscii(LPCSTR a, LPCSTR b, int n) {
-    for (int i = 0; i < n; ++i) {
-        char ca = LowerAscii(a[i]);
-        if (ca != LowerAscii(b[i]))
-            return false;
-        if (ca == '\0')
-            return true;
-    }
-    return true;
-}
-
-LPCSTR FindNoCaseAscii(LPCSTR text, LPCSTR needle) {
-    int length = lstrlenA(needle);
-    for (LPCSTR p = text; *p != '\0'; ++p) // byte steps: the needle is ASCII
-        if (EqualNoCaseAscii(p, needle, length))
-            return p;
-    return nullptr;
-}
 
 void AppendText(LPSTR buffer, int capacity, LPCSTR text) {
     int used = lstrlenA(buffer);
@@ -49,10 +26,6 @@ namespace {
 constexpr char kCarriageReturn = 0x0D;
 constexpr char kLineFeed = 0x0A;
 constexpr BYTE kEndOfFile = 0x1A; // Ctrl-Z
-
-bool IsBlankOrTab(char c) {
-    return c == ' ' || c == '\t';
-}
 
 // The characters a read-back operation copies for a caller's size.
 int ReadBackLimit(int size) {
@@ -209,26 +182,27 @@ int PlainTextFile::SetLineFlags(int index, DWORD flags) {
     return line == nullptr ? 0 : line->SetFlags(flags);
 }
 
-LPSTR PlainTextFile::GetLineText(int index, LPSTR buffer, int size) {
+TextLine* PlainTextFile::LineToReadBack(int index, LPSTR buffer) const {
     if (buffer == nullptr || index >= lines.GetCount())
         return nullptr;
     TextLine* line = LineAt(index);
-    if (line == nullptr) {
+    if (line == nullptr)
         buffer[0] = '\0';
+    return line;
+}
+
+LPSTR PlainTextFile::GetLineText(int index, LPSTR buffer, int size) {
+    TextLine* line = LineToReadBack(index, buffer);
+    if (line == nullptr)
         return nullptr;
-    }
     lstrcpynA(buffer, line->GetText(), ReadBackLimit(size) + 1);
     return buffer;
 }
 
 LPSTR PlainTextFile::GetParsedLineText(int index, LPSTR buffer, int size) {
-    if (buffer == nullptr || index >= lines.GetCount())
+    TextLine* line = LineToReadBack(index, buffer);
+    if (line == nullptr)
         return nullptr;
-    TextLine* line = LineAt(index);
-    if (line == nullptr) {
-        buffer[0] = '\0';
-        return nullptr;
-    }
     // Cut first, then parse; the parsed form is never longer than its source.
     int limit = ReadBackLimit(size);
     lstrcpynA(buffer, line->GetText(), limit + 1);
@@ -425,6 +399,31 @@ int PlainTextFile::ParseText(LPCSTR source, LPSTR destination, int size) {
     if (length > 0)
         LowerCase(destination);
     return 1;
+}
+
+DWORD PlainTextFile::ClassifySettingLine(LPCSTR text) {
+    if (text == nullptr || *text == '\0')
+        return 0;
+    // The plain classification parses through the file type's ParseText
+    // into the same buffer, so the parsed text is there either way.
+    DWORD flags = PlainTextFile::ClassifyLine(text);
+    if (flags != 0)
+        return flags;
+    ParseText(text, classifyBuffer, kWorkTextLimit);
+    if (std::strchr(classifyBuffer, '=') != nullptr)
+        return LINE_ASSIGNMENT;
+    return IsBracketHeader(classifyBuffer) ? LINE_SECTION : 0;
+}
+
+LPCSTR PlainTextFile::ParseAssignment(LPCSTR source, LPSTR destination, int size,
+                                      AssignmentName rule, LPSTR rebuilt) {
+    PlainTextFile::ParseText(source, destination, size);
+    if (destination == nullptr)
+        return nullptr;
+    // The destination may be the source, and GetParsedLineText parses into
+    // the line work buffer: the rewriting works on a copy.
+    lstrcpynA(parseWorkBuffer, destination, kWorkBufferSize);
+    return NormaliseAssignment(parseWorkBuffer, rule, rebuilt, kWorkBufferSize);
 }
 
 DWORD PlainTextFile::ClassifyLine(LPCSTR text) {

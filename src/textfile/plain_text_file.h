@@ -4,6 +4,7 @@
 // image. Type 8 files use it as it is; the file-type classes derive from it.
 #pragma once
 
+#include "textfile/parse_helpers.h"
 #include "textfile/text_file.h"
 #include "textfile/text_line.h"
 #include "util/counted_string.h"
@@ -37,13 +38,19 @@ class PlainTextFile : public TextFile {
     int ParseText(LPCSTR source, LPSTR destination, int size) override;
     DWORD ClassifyLine(LPCSTR text) override;
 
-    DWORD GetAnsiCase() const { return ansiCase; }
-    LPCSTR GetFileName() const { return fileName.GetString(); }
-    LPCSTR GetCommentMarker(int k) const { return commentMarkers[k].GetString(); }
-
   protected:
     // The line at index, or null for a missing line.
     TextLine* LineAt(int index) const { return static_cast<TextLine*>(lines.GetAt(index)); }
+    // The plain parse of `source` into `destination`, then "name = value"
+    // of it rewritten as NormaliseAssignment says, in `rebuilt`
+    // (kWorkBufferSize bytes) or the parse work buffer; null (nothing to do)
+    // without a destination.
+    LPCSTR ParseAssignment(LPCSTR source, LPSTR destination, int size, qvr::AssignmentName rule,
+                           LPSTR rebuilt);
+    // The flags of a line of a settings file (configuration or
+    // initialisation): the plain ones (comments), else an assignment, else a
+    // section header, else 0. The parsed text is left in classifyBuffer.
+    DWORD ClassifySettingLine(LPCSTR text);
     // Lower-cases in place by the ansiCase rule.
     void LowerCase(LPSTR text) const;
     // Stores one line read from the file; false when its record could not
@@ -51,6 +58,11 @@ class PlainTextFile : public TextFile {
     bool StoreLoadedLine(const BYTE* bytes, size_t length, bool appendLineEnd);
 
   private:
+    // The line that GetLineText and GetParsedLineText copy from; null when
+    // there is none (the buffer, if any, is then emptied for a missing
+    // line record, left alone for an index past the end).
+    TextLine* LineToReadBack(int index, LPSTR buffer) const;
+
     enum class Where { Top, Tail, After };
     int AddLine(LPCSTR text, Where where, int index);
 
@@ -61,11 +73,6 @@ class PlainTextFile : public TextFile {
 
 namespace qvr {
 
-// Compares n bytes with the letters A to Z taken as a to z (only those).
-bool EqualNoCaseAscii(LPCSTR a, LPCSTR b, int n);
-// First occurrence of needle in text, letters A to Z matched either way;
-// null when there is none.
-LPCSTR FindNoCaseAscii(LPCSTR text, LPCSTR needle);
 // Appends text to the string in buffer, cut so that buffer (capacity bytes)
 // keeps its terminator.
 void AppendText(LPSTR buffer, int capacity, LPCSTR text);

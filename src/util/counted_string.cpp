@@ -2,6 +2,7 @@
 #include "util/counted_string.h"
 
 #include "runtime/process_end.h"
+#include "util/ascii.h"
 #include "util/global_memory.h"
 
 #include <cstring>
@@ -127,16 +128,14 @@ void CountedString::MakeLowerAscii() {
     if (buffer == nullptr)
         return;
     for (char* p = buffer; *p != '\0'; ++p) // ASCII only: bytes, not characters
-        if (*p >= 'A' && *p <= 'Z')
-            *p = static_cast<char>(*p - 'A' + 'a');
+        *p = qvr::LowerAscii(*p);
 }
 
 void CountedString::MakeUpperAscii() {
     if (buffer == nullptr)
         return;
     for (char* p = buffer; *p != '\0'; ++p)
-        if (*p >= 'a' && *p <= 'z')
-            *p = static_cast<char>(*p - 'a' + 'A');
+        *p = qvr::UpperAscii(*p);
 }
 
 void CountedString::AnsiToOem() {

@@ -1,28 +1,12 @@
 // util/global_memory.cpp
 #include "util/global_memory.h"
 
+#include "util/fault_injection.h"
+
 namespace qvr {
 
-namespace {
-int failAfter = -1; // test hook, see SetGlobalAllocFailAfter
-}
-
-void SetGlobalAllocFailAfter(int n) { failAfter = n; }
-
-bool GlobalAllocShouldFail() {
-    if (failAfter < 0)
-        return false;
-    if (failAfter == 0) {
-        failAfter = -1;
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return true;
-    }
-    --failAfter;
-    return false;
-}
-
 void* AllocGlobalLocked(SIZE_T bytes) {
-    if (GlobalAllocShouldFail())
+    if (ShouldFail(Fault::MovableBlock))
         return nullptr;
     HGLOBAL block = GlobalAlloc(kMovableZeroed, bytes);
     if (block == nullptr)

@@ -19,9 +19,4 @@ void* AllocGlobalLocked(SIZE_T bytes);
 // Unlocks and frees the block whose locked pointer is `p`. Null does nothing.
 void FreeGlobalLocked(const void* p);
 
-// Test hook: when set, AllocGlobalLocked fails after `n` more successful
-// allocations (0: the next one fails); -1 disables the hook.
-void SetGlobalAllocFailAfter(int n);
-bool GlobalAllocShouldFail();
-
 } // namespace qvr

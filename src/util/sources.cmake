@@ -1,3 +1,2 @@
-target_sources(qvr_core PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/global_memory.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/counted_string.cpp)
+# Counted strings, global memory blocks and the fault injection hooks.
+qvr_sources(fault_injection global_memory counted_string)

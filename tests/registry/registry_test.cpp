@@ -3,7 +3,7 @@
 #include "registry/registry.h"
 #include "support/dll.h"
 #include "support/temp_dir.h"
-#include "util/global_memory.h"
+#include "util/fault_injection.h"
 
 #include <gtest/gtest.h>
 
@@ -108,12 +108,11 @@ TEST_F(RegistryTest, GetValueFindsByNameIgnoringCase) {
     EXPECT_EQ(getValue(HKEY_CURRENT_USER, base.c_str(), "x", nullptr, &block, &size),
               ERROR_INVALID_PARAMETER);
 
-    // The copy's allocation fails: 8, outputs zeroed. (The blocks are made in
-    // this order: the class and name buffers, the walk's data, the copy.)
-    qvr::SetGlobalAllocFailAfter(3);
+    // The copy's allocation fails: 8, outputs zeroed.
+    qvr::FailAfter(qvr::Fault::ValueCopy, 0);
     EXPECT_EQ(qvr::GetRegValue(HKEY_CURRENT_USER, base.c_str(), "InstallDir", &type, &block, &size),
               8u);
-    qvr::SetGlobalAllocFailAfter(-1);
+    qvr::FailAfter(qvr::Fault::ValueCopy, -1);
     EXPECT_TRUE(type == 0 && size == 0 && block == nullptr);
 }
 

@@ -7,6 +7,7 @@
 #include "textfile/line_flags.h"
 #include "textfile/line_list.h"
 #include "textfile/plain_text_file.h"
+#include "util/fault_injection.h"
 #include "util/global_memory.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +92,7 @@ TEST_F(LineListDeathTest, ArrayAllocationFailureShowsTheBoxAndEndsTheProcess) {
             EchoMessageBoxes(true);
             LineList list;
             list.Add(nullptr);
-            qvr::SetHeapAllocFailAfter(0);
+            qvr::FailAfter(qvr::Fault::HeapRecord, 0);
             list.Add(nullptr);
         },
         ::testing::ExitedWithCode(3),
@@ -140,12 +141,12 @@ TEST_F(PlainTextFileTest, EditsShowInTheOutput) {
     EXPECT_EQ(file->InsertLine("x", -1), 0);
     EXPECT_EQ(file->AddLineTop(nullptr), 0);
     EXPECT_EQ(file->AddLineTail(""), 0);
-    qvr::SetHeapAllocFailAfter(0);
+    qvr::FailAfter(qvr::Fault::HeapRecord, 0);
     EXPECT_EQ(file->AddLineTail("lost"), 0);
     EXPECT_EQ(file->GetLineCount(), 7);
 
     // No output block: null with the size 0; no line left: null, size untouched.
-    qvr::SetGlobalAllocFailAfter(0);
+    qvr::FailAfter(qvr::Fault::MovableBlock, 0);
     EXPECT_EQ(Output(*file), "<null, size changed>");
     for (int i = 0; i < 7; ++i)
         file->DeleteLine(i);

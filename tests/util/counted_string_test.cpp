@@ -1,5 +1,5 @@
 #include "util/counted_string.h"
-#include "util/global_memory.h"
+#include "util/fault_injection.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -103,8 +103,8 @@ class CountedStringDeathTest : public CountedStringTest {};
 
 TEST_F(CountedStringDeathTest, OutOfMemoryEndsTheProcessWithCode3) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT((qvr::SetGlobalAllocFailAfter(0), CountedString(9)), testing::ExitedWithCode(3),
-                "");
+    EXPECT_EXIT((qvr::FailAfter(qvr::Fault::MovableBlock, 0), CountedString(9)),
+                testing::ExitedWithCode(3), "");
 }
 
 } // namespace
