@@ -29,6 +29,9 @@ void Query(FuzzedDataProvider& in, const Image& image) {
         char* section = qvr::FindSection(image.bytes, name.c_str());
         DWORD offset = qvr::FindSectionOffset(image.bytes, name.c_str());
         QVR_FUZZ_CHECK(section == (offset == 0 ? nullptr : image.bytes + offset));
+        // The shipped DLL's byte-by-byte scan gives the same answer.
+        QVR_FUZZ_CHECK(qvr::FindSectionOffsetWith(qvr::SectionScan::Scalar, image.bytes,
+                                                  name.c_str()) == offset);
         if (section != nullptr)
             QVR_FUZZ_CHECK(image.Holds(section) && qvr::LineCount(section) >= 1);
         break;

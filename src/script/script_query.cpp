@@ -48,12 +48,20 @@ namespace {
 // The next section header candidate or end marker at or after `p`: the first
 // 0x1A byte, or the first '[' whose byte before it is a NUL (the first byte
 // of a stored line). `p` is past the image's first byte, so p[-1] exists.
+// Byte by byte: the form the shipped 32-bit DLL uses (SSE2 cannot be assumed
+// on its machines).
+const char* NextCandidateScalar(const char* p) {
+    for (;; ++p)
+        if (*p == kEnd || (*p == '[' && p[-1] == '\0'))
+            return p;
+}
+
 #if defined(__SSE2__)
 // Sixteen bytes at a time. The loads are aligned (the one at p - 1 ends in
 // the same aligned chunk), so none crosses into a page that the image does
 // not touch; the chunk that holds the end marker may reach past the block's
 // end, but no byte there decides anything.
-__attribute__((no_sanitize("address"))) const char* NextCandidate(const char* p) {
+__attribute__((no_sanitize("address"))) const char* NextCandidateSse2(const char* p) {
     const __m128i end = _mm_set1_epi8(static_cast<char>(kImageEndMarker));
     const __m128i bracket = _mm_set1_epi8('[');
     const __m128i zero = _mm_setzero_si128();
@@ -72,21 +80,14 @@ __attribute__((no_sanitize("address"))) const char* NextCandidate(const char* p)
             return p + __builtin_ctz(mask);
     }
 }
-#else
-const char* NextCandidate(const char* p) {
-    for (;; ++p)
-        if (*p == kEnd || (*p == '[' && p[-1] == '\0'))
-            return p;
-}
 #endif
-
-} // namespace
 
 // The scan looks at the first byte of each stored line (the byte after a run
 // of NULs) for '[', and stops at a 0x1A anywhere. Rather than walking line
 // by line, it searches the image for the two events at once: a 0x1A, or a
 // '[' right after a NUL.
-DWORD FindSectionOffset(const char* image, const char* name) {
+template <const char* (*NextCandidate)(const char*)>
+DWORD ScanForSection(const char* image, const char* name) {
     if (image == nullptr || name == nullptr)
         return 0;
     const size_t length = std::strlen(name);
@@ -118,6 +119,25 @@ DWORD FindSectionOffset(const char* image, const char* name) {
             return 0;
         return static_cast<DWORD>(p - image);
     }
+}
+
+} // namespace
+
+DWORD FindSectionOffsetWith(SectionScan scan, const char* image, const char* name) {
+#if defined(__SSE2__)
+    if (scan == SectionScan::Sse2)
+        return ScanForSection<NextCandidateSse2>(image, name);
+#endif
+    (void)scan;
+    return ScanForSection<NextCandidateScalar>(image, name);
+}
+
+DWORD FindSectionOffset(const char* image, const char* name) {
+#if defined(__SSE2__)
+    return ScanForSection<NextCandidateSse2>(image, name);
+#else
+    return ScanForSection<NextCandidateScalar>(image, name);
+#endif
 }
 
 char* FindSection(char* image, const char* name) {

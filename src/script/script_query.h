@@ -17,6 +17,14 @@ namespace qvr {
 // followed by another header or by the end of the image.
 DWORD FindSectionOffset(const char* image, const char* name);
 
+// The section scan steps from one header candidate to the next byte by byte
+// (the shipped 32-bit DLL) or sixteen bytes at a time with SSE2 (builds for
+// processors that all have it). FindSectionOffset uses the build's own;
+// this one the chosen (Sse2 falls back to Scalar where SSE2 is not built),
+// so that tests can hold both to the same answers.
+enum class SectionScan { Scalar, Sse2 };
+DWORD FindSectionOffsetWith(SectionScan scan, const char* image, const char* name);
+
 // The same as an address: the section address, or null.
 char* FindSection(char* image, const char* name);
 

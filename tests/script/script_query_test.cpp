@@ -170,8 +170,11 @@ TEST_F(ScriptQueryTest, FindSectionAtEveryAlignment) {
         char* aligned = storage.data() + (16 - reinterpret_cast<uintptr_t>(storage.data()) % 16);
         for (size_t shift = 0; shift < 16; shift += 3) {
             std::memcpy(aligned + shift, image.data(), image.size());
-            EXPECT_EQ(qvr::FindSectionOffset(aligned + shift, name), offset)
-                << testing::PrintToString(image) << " [" << name << "] shift " << shift;
+            for (auto scan : {qvr::SectionScan::Scalar, qvr::SectionScan::Sse2})
+                EXPECT_EQ(qvr::FindSectionOffsetWith(scan, aligned + shift, name), offset)
+                    << testing::PrintToString(image) << " [" << name << "] shift " << shift
+                    << " scan " << static_cast<int>(scan);
+            EXPECT_EQ(qvr::FindSectionOffset(aligned + shift, name), offset);
         }
     }
     EXPECT_EQ(qvr::FindSectionOffset(nullptr, "Files"), 0u);

@@ -23,6 +23,9 @@
 
 namespace {
 
+constexpr DWORD kAbsolutePathAssignment = LINE_PATH | LINE_PATH_ABSOLUTE | LINE_ASSIGNMENT;
+constexpr DWORD kAddedCommon = LINE_SECTION | LINE_COMMON | LINE_ADDED;
+
 using namespace qvrtest;
 using Lines = std::vector<std::string>;
 using FlagList = std::vector<DWORD>;
@@ -197,13 +200,15 @@ TEST_F(PlainTextFileTest, LineExistsMatchesPiecesOfTheParsedText) {
 
 TEST_F(TextFileTest, EachClassParsesAndClassifiesItsLines) {
     const LineRow batch[] = {
-        {"@SET   PATH = C:\\DOS", 0xF0, "set path=c:\\dos"},
-        {"  SET\tTEMP \t=\t C:\\TEMP  ", 0x80, "set temp=c:\\temp"},
-        {"SET A=B = C", 0x80, "set a=b = c"},
-        {"@SET PATH=%PATH%;C:\\X", 0xB0, "set path=%path%;c:\\x"},
-        {"PATH C:\\DOS;C:\\WINDOWS", 0x50, "path c:\\dos;c:\\windows"},
-        {"PATH=C:\\DOS", 0xD0, "path=c:\\dos"},
-        {"PATHX=1", 0x80, "pathx=1"},
+        {"@SET   PATH = C:\\DOS", LINE_PATH | LINE_SET_PATH | LINE_PATH_ABSOLUTE | LINE_ASSIGNMENT,
+         "set path=c:\\dos"},
+        {"  SET\tTEMP \t=\t C:\\TEMP  ", LINE_ASSIGNMENT, "set temp=c:\\temp"},
+        {"SET A=B = C", LINE_ASSIGNMENT, "set a=b = c"},
+        {"@SET PATH=%PATH%;C:\\X", LINE_PATH | LINE_SET_PATH | LINE_ASSIGNMENT,
+         "set path=%path%;c:\\x"},
+        {"PATH C:\\DOS;C:\\WINDOWS", LINE_PATH | LINE_PATH_ABSOLUTE, "path c:\\dos;c:\\windows"},
+        {"PATH=C:\\DOS", kAbsolutePathAssignment, "path=c:\\dos"},
+        {"PATHX=1", LINE_ASSIGNMENT, "pathx=1"},
         {"@REM PATH=C:\\X", LINE_COMMENT, "rem path=c:\\x"},
     };
     CheckLines<BatchTextFile>(batch, {"REM", "::"});
@@ -289,7 +294,9 @@ TEST_F(BatchTextFileTest, AddPathExtendsAbsolutePathLines) {
     auto file = Batch("PATH=C:\\DOS\r\nECHO done\r\n");
     LONG result = -1;
     EXPECT_EQ(file->AddPath("C:\\APP", &result), 1);
-    EXPECT_EQ(Flags(*file), (FlagList{0xD0 | LINE_DELETED, 0x8D1, 0}));
+    EXPECT_EQ(Flags(*file),
+              (FlagList{kAbsolutePathAssignment | LINE_DELETED,
+                        kAbsolutePathAssignment | LINE_PATH_EXTENDED | LINE_ADDED, 0}));
     EXPECT_EQ(file->AddPath("D:\\TOOLS", &result), 1);
     EXPECT_EQ(result, 4);
     EXPECT_EQ(Output(*file), "PATH=D:\\TOOLS;C:\\APP;C:\\DOS\r\nECHO done\r\n");
@@ -349,7 +356,8 @@ TEST_F(ConfigTextFileTest, CommonHeadersAreAddedAtTopAndBottom) {
     EXPECT_EQ(file->IsCommonAddedBottom(), 0);
     EXPECT_EQ(file->AddBottomCommon(), 1);
     EXPECT_EQ(file->AddBottomCommon(), 1);
-    EXPECT_EQ(Flags(*file), (FlagList{0x501, 0x500, 0x80, 0x501, 0x501}));
+    EXPECT_EQ(Flags(*file), (FlagList{kAddedCommon, LINE_SECTION | LINE_COMMON, LINE_ASSIGNMENT,
+                                      kAddedCommon, kAddedCommon}));
     EXPECT_EQ(file->DeleteLine(0), 1);
     EXPECT_EQ(file->IsCommonAddedTop(), 1);
     EXPECT_EQ(Output(*file), "[COMMON]\r\nFILES=40\r\n[common]\r\n[common]\r\n");

@@ -159,14 +159,14 @@ TEST_F(TfExportsTest, BadHandlesGiveFailureValuesAndCallNothing) {
                                   beforeWin(h, "x\r\n")};
         for (size_t i = 0; i < std::size(zeros); ++i)
             EXPECT_EQ(zeros[i], 0) << "call " << i << ", handle " << h;
-        EXPECT_EQ(getFlags(h, 0), 0xFFFFu) << h;
+        EXPECT_EQ(getFlags(h, 0), DWORD{QVR_NO_LINE_FLAGS}) << h;
         EXPECT_EQ(lineExists(h, 0, "*", 1), -1) << h;
         EXPECT_EQ(addPath(h, "C:\\APP"), -1) << h;
         EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, 'x')) << h;
         EXPECT_EQ(size, 0xDEADBEEFu) << h;
     }
     EXPECT_EQ(Texts(1), (Lines{"[s]\r\n", "k=v\r\n", "PATH C:\\DOS\r\n"}));
-    EXPECT_EQ(Flags(1), (std::vector<DWORD>{0x100, 0x80, 0}));
+    EXPECT_EQ(Flags(1), (std::vector<DWORD>{QVR_LINE_SECTION, QVR_LINE_ASSIGNMENT, 0}));
     EXPECT_EQ(lineExists(1, 0, "k=v", 0), -1); // no section was chosen by the bad calls
 }
 
@@ -179,9 +179,9 @@ TEST_F(TfExportsTest, EachTypeReachesItsOwnOperations) {
         int beforeWinAt;
         LONG addPath;
     } rows[] = {
-        {1, {0x80, 0, 0x50, 0}, 0, 4, 3, 6},
-        {2, {0x80, 0x100, 0, 0}, 0, 5, 5, -1},
-        {4, {0x80, 0x100, 0, 0}, 1, 4, 4, -1},
+        {1, {QVR_LINE_ASSIGNMENT, 0, QVR_LINE_PATH | QVR_LINE_PATH_ABSOLUTE, 0}, 0, 4, 3, 6},
+        {2, {QVR_LINE_ASSIGNMENT, QVR_LINE_SECTION, 0, 0}, 0, 5, 5, -1},
+        {4, {QVR_LINE_ASSIGNMENT, QVR_LINE_SECTION, 0, 0}, 1, 4, 4, -1},
         {8, {0, 0, 0, 0}, 0, 4, 4, -1},
     };
     for (const Row& row : rows) {
