@@ -4,7 +4,6 @@
 // contract: a locked zero-filled global block of the file's bytes, an empty
 // file reading as one zero byte.
 #include "fileops/file_io.h"
-#include "frame/module_state.h"
 #include "util/global_memory.h"
 
 #include <cstdio>

@@ -96,7 +96,7 @@ bool FileExists(const std::string& path) {
 
 int main(int argc, char** argv) {
     static char self;
-    qvr::EntryPoint(reinterpret_cast<HINSTANCE>(&self));
+    qvr::FirstEntry(reinterpret_cast<HINSTANCE>(&self));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,9 +1,6 @@
-// frame/frame_exports.cpp: the small exports that serve the installer window
-// and the nesting of scripts.
+// frame/frame_exports.cpp: the small exports that serve the installer window.
 #include "frame/module_state.h"
 #include "qvrdll32.h"
-
-#include <new>
 
 using namespace qvr;
 
@@ -20,23 +17,6 @@ extern "C" DWORD WINAPI QVRGetSelectedSize(DWORD* second) noexcept {
     if (second != nullptr)
         *second = reply[1];
     return reply[0];
-}
-
-// Hands the current script context and file service to the caller.
-extern "C" void WINAPI SaveFunctions(ScriptContext** context, FileService** service) noexcept {
-    if (context != nullptr)
-        *context = scriptContext;
-    if (service != nullptr)
-        *service = fileService;
-}
-
-// Deletes the current context record and service, and makes the given pair
-// current. Images the deleted record points to are not released.
-extern "C" void WINAPI RestoreFunctions(ScriptContext* context, FileService* service) noexcept {
-    delete scriptContext;
-    delete fileService;
-    scriptContext = context;
-    fileService = service;
 }
 
 // Window enumeration callback: stops at the first window that has an

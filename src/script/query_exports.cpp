@@ -2,6 +2,7 @@
 // and disks.inf images. Exports that fall back on the current script context
 // answer null, 0, -1 or nothing when there is none (before InfInit, after
 // InfClose).
+#include "fileops/file_io.h"
 #include "qvrdll32.h"
 #include "script/script_context.h"
 #include "script/script_query.h"
@@ -76,9 +77,10 @@ extern "C" char* WINAPI InfGetDiskInfPtr() noexcept {
     return CurrentDiskInfImage();
 }
 
-// Releases both images and the current script context.
+// Releases both images, the current script context and its file service.
 extern "C" void WINAPI InfClose() noexcept {
     CloseScriptContext();
+    ReplaceFileService(nullptr);
 }
 
 // Releases the disks.inf image; the script stays.

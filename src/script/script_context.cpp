@@ -1,12 +1,15 @@
 // script/script_context.cpp
 #include "script/script_context.h"
 
-#include "frame/module_state.h"
 #include "script/script_image.h"
+
+#include <new>
 
 namespace qvr {
 
 namespace {
+
+ScriptContext* scriptContext;
 
 // Size of the locked global block behind an image (0 when it is none).
 size_t ImageSize(const char* image) {
@@ -25,6 +28,20 @@ bool Holds(const char* image, const char* address, size_t* size) {
 }
 
 } // namespace
+
+ScriptContext* CurrentScriptContext() {
+    return scriptContext;
+}
+
+bool StartScriptContext() {
+    scriptContext = new (std::nothrow) ScriptContext{nullptr, nullptr};
+    return scriptContext != nullptr;
+}
+
+void ReplaceScriptContext(ScriptContext* next) {
+    delete scriptContext;
+    scriptContext = next;
+}
 
 char* CurrentScriptImage() {
     return scriptContext != nullptr ? scriptContext->scriptImage : nullptr;
@@ -51,10 +68,6 @@ void CloseScriptContext() {
         ReleaseImage(scriptContext->diskInfImage);
         delete scriptContext;
         scriptContext = nullptr;
-    }
-    if (fileService != nullptr) {
-        delete fileService;
-        fileService = nullptr;
     }
 }
 

@@ -1,6 +1,7 @@
 // script/script_image.cpp
 #include "script/script_image.h"
 
+#include "fileops/file_io.h"
 #include "fileops/text_reader.h"
 #include "frame/module_state.h"
 #include "resources/resource_ids.h"

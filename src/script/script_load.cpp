@@ -3,10 +3,10 @@
 
 #include "frame/module_state.h"
 #include "frame/platform.h"
+#include "script/script_context.h"
 #include "script/script_image.h"
 
 #include <cstring>
-#include <new>
 
 namespace qvr {
 
@@ -21,16 +21,16 @@ class WaitCursor {
     ~WaitCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
 };
 
+} // namespace
+
 // lstrlenA(null) answers 0 only by catching the fault inside Windows; a
 // null path is checked here instead.
-bool PathFits(LPCSTR path) {
+bool ScriptPathFits(LPCSTR path) {
     return path == nullptr || lstrlenA(path) < kSharedTextBufferSize;
 }
 
-} // namespace
-
 bool ConvertIncomingPath(LPCSTR path) {
-    if (!PathFits(path))
+    if (!ScriptPathFits(path))
         return false;
     if (path == nullptr) {
         sharedTextBuffer[0] = '\0';
@@ -44,51 +44,32 @@ bool ConvertIncomingPath(LPCSTR path) {
     return true;
 }
 
-int InitScript(LPCSTR path) {
-    // A path that cannot fit the shared buffer changes nothing at all.
-    if (!PathFits(path))
-        return 0;
-    ClearTextFileTable();
-    ConvertIncomingPath(path);
+bool FindScriptFile(LPCSTR path, OFSTRUCT* info) {
+    return ConvertIncomingPath(path) && sharedTextBuffer[0] != '\0' &&
+           OpenFile(sharedTextBuffer, info, OF_EXIST) != HFILE_ERROR;
+}
 
-    OFSTRUCT info = {};
-    if (sharedTextBuffer[0] == '\0' || OpenFile(sharedTextBuffer, &info, OF_EXIST) == HFILE_ERROR)
+int LoadScriptImage(LPCSTR foundPath) {
+    ScriptContext* context = CurrentScriptContext();
+    if (context == nullptr)
         return 0;
-
-    // The pair that was current is not released: a caller that wants it back
-    // saved it with SaveFunctions.
-    ScriptContext* context = new (std::nothrow) ScriptContext{nullptr, nullptr};
-    FileService* service = new (std::nothrow) FileService;
-    if (context == nullptr || service == nullptr) {
-        delete context;
-        delete service;
-        scriptContext = nullptr;
-        fileService = nullptr;
-        return 0;
-    }
-    scriptContext = context;
-    fileService = service;
-
     WaitCursor cursor;
-    context->scriptImage = BuildScriptImage(info.szPathName);
+    context->scriptImage = BuildScriptImage(foundPath);
     return context->scriptImage != nullptr ? 1 : 0;
 }
 
 int InitDiskInf(LPCSTR path, LPCSTR sectionPrefix) {
     // Without a script context there is nowhere to keep the image.
-    if (scriptContext == nullptr || !ConvertIncomingPath(path))
-        return 0;
-
+    ScriptContext* context = CurrentScriptContext();
     OFSTRUCT info = {};
-    if (sharedTextBuffer[0] == '\0' || OpenFile(sharedTextBuffer, &info, OF_EXIST) == HFILE_ERROR)
+    if (context == nullptr || !FindScriptFile(path, &info))
         return 0;
-
     WaitCursor cursor;
     // The old image goes first, even if the new parse then fails.
-    ReleaseImage(scriptContext->diskInfImage);
-    scriptContext->diskInfImage = nullptr;
-    scriptContext->diskInfImage = BuildDiskInfImage(info.szPathName, sectionPrefix);
-    return scriptContext->diskInfImage != nullptr ? 1 : 0;
+    ReleaseImage(context->diskInfImage);
+    context->diskInfImage = nullptr;
+    context->diskInfImage = BuildDiskInfImage(info.szPathName, sectionPrefix);
+    return context->diskInfImage != nullptr ? 1 : 0;
 }
 
 } // namespace qvr

@@ -1,16 +1,22 @@
 // textfile/text_file_table.cpp
 #include "textfile/text_file_table.h"
 
-#include "frame/module_state.h"
 #include "textfile/batch_text_file.h"
 #include "textfile/config_text_file.h"
 #include "textfile/ini_text_file.h"
 #include "textfile/line_list.h"
 #include "textfile/plain_text_file.h"
 
+#include <cstring>
 #include <new>
 
 namespace qvr {
+
+TextFileSlot textFileTable[kTextFileSlotCount];
+
+void ClearTextFileTable() {
+    std::memset(textFileTable, 0, sizeof textFileTable);
+}
 
 namespace {
 template <class T> TextFile* Make() {

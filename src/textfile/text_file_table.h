@@ -7,8 +7,23 @@
 #include "textfile/text_file.h"
 
 #include <windows.h>
+#include <cstdint>
 
 namespace qvr {
+
+constexpr int kTextFileSlotCount = 5;
+
+// One slot of the text file handle table: handle 0 and object null when free.
+struct TextFileSlot {
+    uint32_t handle;
+    TextFile* object;
+};
+
+// The table itself; zero (all free) when the library is loaded.
+extern TextFileSlot textFileTable[kTextFileSlotCount];
+
+// Forgets every text file handle (the objects are not destroyed).
+void ClearTextFileTable();
 
 // File types of CreateTextFileObject, one class each.
 constexpr int kBatchFileType = 1;  // BatchTextFile

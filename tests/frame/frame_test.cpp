@@ -1,7 +1,7 @@
 // frame/frame_test.cpp: platform answers (run as copies to which Wine reports
 // Windows 95, 3.1 and NT 4.0), installer-window exports, context nesting.
 #include "qvrdll32.h"
-#include "frame/module_state.h"
+#include "script/script_context.h"
 #include "frame/platform.h"
 #include "support/dll.h"
 #include "support/temp_dir.h"

@@ -1,6 +1,7 @@
 // script/script_load_test.cpp: InfInit and InfInitDiskInf through the DLL.
 #include "qvrdll32.h"
 #include "frame/module_state.h"
+#include "script/script_context.h"
 #include "frame/platform.h"
 #include "script/image_bytes.h"
 #include "script/script_image.h"

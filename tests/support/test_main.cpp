@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    qvr::EntryPoint(GetModuleHandleA(nullptr));
+    qvr::FirstEntry(GetModuleHandleA(nullptr));
     qvrtest::StartMessageBoxWatcher();
     ::testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();

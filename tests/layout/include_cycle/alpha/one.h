@@ -1,0 +1,2 @@
+// A header of folder alpha that needs folder beta.
+#include "beta/two.h"

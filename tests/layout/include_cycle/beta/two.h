@@ -1,0 +1,2 @@
+// A header of folder beta that needs folder alpha: a cycle.
+#include "alpha/one.h"
