@@ -1,8 +1,6 @@
 // hooks.cpp: import patching for the benchmark host.
 #include "hooks.h"
 
-#include <malloc.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,37 +68,6 @@ BOOL WINAPI CountedHeapFree(HANDLE heap, DWORD flags, LPVOID p) {
     return HeapFree(heap, flags, p);
 }
 
-void* CountedMalloc(std::size_t bytes) {
-    void* p = std::malloc(bytes);
-    if (p != nullptr)
-        Add(_msize(p));
-    return p;
-}
-
-void* CountedCalloc(std::size_t count, std::size_t size) {
-    void* p = std::calloc(count, size);
-    if (p != nullptr)
-        Add(_msize(p));
-    return p;
-}
-
-void* CountedRealloc(void* old, std::size_t bytes) {
-    std::size_t before = old != nullptr ? _msize(old) : 0;
-    void* p = std::realloc(old, bytes);
-    if (p != nullptr || bytes == 0) {
-        Sub(before);
-        if (p != nullptr)
-            Add(_msize(p));
-    }
-    return p;
-}
-
-void CountedFree(void* p) {
-    if (p != nullptr)
-        Sub(_msize(p));
-    std::free(p);
-}
-
 template <class F> void* Address(F f) {
     return reinterpret_cast<void*>(f);
 }
@@ -148,16 +115,13 @@ int MessageBoxCount() {
 }
 
 bool TrackAllocations(HMODULE module) {
+    // The library allocates global blocks and, through operator new, heap
+    // blocks; it links no C runtime with allocators of its own.
     bool ok = PatchImport(module, "kernel32.dll", "GlobalAlloc", Address(CountedGlobalAlloc));
     ok = PatchImport(module, "kernel32.dll", "GlobalReAlloc", Address(CountedGlobalReAlloc)) && ok;
     ok = PatchImport(module, "kernel32.dll", "GlobalFree", Address(CountedGlobalFree)) && ok;
-    // HeapAlloc and HeapFree may come without the other: patch what is there.
-    PatchImport(module, "kernel32.dll", "HeapAlloc", Address(CountedHeapAlloc));
-    PatchImport(module, "kernel32.dll", "HeapFree", Address(CountedHeapFree));
-    ok = PatchImport(module, "msvcrt.dll", "malloc", Address(CountedMalloc)) && ok;
-    ok = PatchImport(module, "msvcrt.dll", "free", Address(CountedFree)) && ok;
-    PatchImport(module, "msvcrt.dll", "calloc", Address(CountedCalloc));
-    PatchImport(module, "msvcrt.dll", "realloc", Address(CountedRealloc));
+    ok = PatchImport(module, "kernel32.dll", "HeapAlloc", Address(CountedHeapAlloc)) && ok;
+    ok = PatchImport(module, "kernel32.dll", "HeapFree", Address(CountedHeapFree)) && ok;
     return ok;
 }
 

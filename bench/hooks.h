@@ -18,8 +18,8 @@ bool PatchImport(HMODULE module, const char* dll, const char* function, void* re
 bool SilenceMessageBoxes(HMODULE module);
 int MessageBoxCount();
 
-// Counts the bytes that the module holds through GlobalAlloc, HeapAlloc and
-// the C runtime's malloc family, and the highest count since the last reset.
+// Counts the bytes that the module holds through GlobalAlloc and HeapAlloc,
+// and the highest count since the last reset.
 bool TrackAllocations(HMODULE module);
 void ResetPeak();
 std::size_t LiveBytes();

@@ -4,6 +4,7 @@
 #include "native/win_layer.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <malloc.h>
@@ -432,18 +433,55 @@ DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
     return length;
 }
 
-BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+namespace {
+// Backslashes taken as slashes.
+std::string UnixPath(LPCSTR path) {
     std::string unixPath(path != nullptr ? path : "");
     for (char& c : unixPath)
         if (c == '\\')
             c = '/';
-    if (mkdir(unixPath.c_str(), 0777) == 0)
+    return unixPath;
+}
+} // namespace
+
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+    if (mkdir(UnixPath(path).c_str(), 0777) == 0)
         return TRUE;
     SetLastError(errno == EEXIST         ? ERROR_ALREADY_EXISTS
                  : errno == ENOENT       ? ERROR_PATH_NOT_FOUND
                  : errno == ENAMETOOLONG ? ERROR_FILENAME_EXCED_RANGE
                                          : ERROR_ACCESS_DENIED);
     return FALSE;
+}
+
+// A file handle is the stdio stream itself.
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                   DWORD, HANDLE) {
+    if (path == nullptr || access != static_cast<DWORD>(GENERIC_READ) ||
+        disposition != OPEN_EXISTING) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::FILE* file = std::fopen(UnixPath(path).c_str(), "rb");
+    if (file == nullptr) {
+        SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return reinterpret_cast<HANDLE>(file);
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+    auto* stream = reinterpret_cast<std::FILE*>(file);
+    *read = static_cast<DWORD>(std::fread(buffer, 1, toRead, stream));
+    return *read == toRead || !std::ferror(stream);
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    return std::fclose(reinterpret_cast<std::FILE*>(handle)) == 0;
+}
+
+void ExitProcess(UINT code) {
+    std::_Exit(static_cast<int>(code));
 }
 
 BOOL OemToCharA(LPCSTR source, LPSTR destination) {

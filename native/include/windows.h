@@ -143,9 +143,23 @@ struct SECURITY_ATTRIBUTES;
 typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 
+// Reading a file (over the C library's stdio; only GENERIC_READ of an
+// existing file), and ending the process.
+#define GENERIC_READ 0x80000000L
+#define FILE_SHARE_READ 0x00000001L
+#define FILE_SHARE_WRITE 0x00000002L
+#define OPEN_EXISTING 3
+#define FILE_ATTRIBUTE_NORMAL 0x00000080L
+struct OVERLAPPED;
+typedef OVERLAPPED* LPOVERLAPPED;
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL CloseHandle(HANDLE handle);
+[[noreturn]] void ExitProcess(UINT code);
+
 // Declared so that shared headers holding handle owners compile; the native
 // build uses none of them, so they are never defined.
-BOOL CloseHandle(HANDLE handle);
 BOOL FindClose(HANDLE handle);
 LONG RegCloseKey(HKEY key);
 HFILE _lclose(HFILE file);

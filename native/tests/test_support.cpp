@@ -22,6 +22,7 @@ namespace qvrtest {
 
 void StartMessageBoxWatcher() {}
 void StopMessageBoxWatcher() {}
+void EchoMessageBoxes(bool) {}
 
 std::vector<CapturedBox> TakeMessageBoxes() {
     std::vector<CapturedBox> taken;

@@ -1,6 +1,7 @@
 target_sources(qvr_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/file_io.cpp
     ${CMAKE_CURRENT_LIST_DIR}/file_io_exports.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_reader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/path_helpers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/directory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/directory_exports.cpp

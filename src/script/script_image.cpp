@@ -1,13 +1,13 @@
 // script/script_image.cpp
 #include "script/script_image.h"
 
+#include "fileops/text_reader.h"
 #include "frame/module_state.h"
 #include "resources/resource_ids.h"
 #include "script/tokenizer.h"
 #include "util/global_memory.h"
 #include "util/unique.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace qvr {
@@ -139,19 +139,15 @@ char* BuildDiskInfImage(LPCSTR path, LPCSTR sectionPrefix) {
     if (path == nullptr || path[0] == '\0' || sectionPrefix == nullptr || sectionPrefix[0] == '\0')
         return nullptr;
     // Text mode: CR LF arrives as LF and a Ctrl-Z byte ends the file.
-    FILE* raw = fopen(path, "rt");
-    if (raw == nullptr)
+    TextFileReader reader;
+    if (!reader.Open(path))
         return nullptr;
-    struct Closer {
-        FILE* f;
-        ~Closer() { fclose(f); }
-    } closer{raw};
 
     GlobalBlock collected;
     size_t collectedLength = 0;
     bool inSection = false;
     char piece[kDiskInfPieceChars + 1];
-    while (fgets(piece, sizeof piece, raw) != nullptr) {
+    while (reader.ReadLine(piece, sizeof piece)) {
         const char* p = piece;
         while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')
             ++p;

@@ -1,8 +1,9 @@
 // textfile/line_list.cpp
 #include "textfile/line_list.h"
 
+#include "runtime/process_end.h"
+
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -15,7 +16,7 @@ int heapFailAfter = -1; // test hook, see SetHeapAllocFailAfter
 void MemoryFailure() {
     MessageBoxA(GetActiveWindow(), "Memory allocation failure\nApplication will be terminated.",
                 "Halvorix Install", MB_SYSTEMMODAL);
-    std::abort();
+    EndProcess();
 }
 
 void SetHeapAllocFailAfter(int n) {

@@ -2,7 +2,8 @@
 // object. The array is always exactly `count` entries long: every change of
 // the entry count allocates a new array, copies the entries over and frees
 // the old one. The entries belong to the user; the list never frees them.
-// Running out of memory for an array is fatal (message box, then abort).
+// Running out of memory for an array is fatal (message box, then the end
+// of the process, exit code 3).
 #pragma once
 
 #include <windows.h>
@@ -47,7 +48,7 @@ namespace qvr {
 
 // The array allocation routine: n pointer entries from the heap. When the
 // heap has nothing left it shows the system-modal "Memory allocation
-// failure" box and ends the process with abort(); it never returns null.
+// failure" box and ends the process (exit code 3); it never returns null.
 void** AllocateEntryArray(size_t n);
 // The box and the process end of a failed array allocation.
 [[noreturn]] void MemoryFailure();

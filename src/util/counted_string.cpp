@@ -1,9 +1,9 @@
 // util/counted_string.cpp
 #include "util/counted_string.h"
 
+#include "runtime/process_end.h"
 #include "util/global_memory.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -157,7 +157,7 @@ void CountedString::Allocate(int n) {
     }
     buffer = static_cast<char*>(qvr::AllocGlobalLocked(static_cast<SIZE_T>(n)));
     if (buffer == nullptr)
-        std::abort(); // out of memory is fatal for a counted string, silently
+        qvr::EndProcess(); // out of memory is fatal for a counted string, silently
     capacity = n;
 }
 

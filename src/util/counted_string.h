@@ -1,7 +1,7 @@
 // util/counted_string.h: the library's string object, a zero-filled buffer
 // of known capacity in locked movable global memory. It has no appending or
 // comparing of its own: users work on GetBuffer() with the platform's string
-// functions. Running out of memory ends the process (abort, exit code 3).
+// functions. Running out of memory ends the process (exit code 3, as abort would).
 #pragma once
 
 #include <windows.h>

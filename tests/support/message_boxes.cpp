@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace qvrtest {
 
 namespace {
@@ -11,6 +13,7 @@ HHOOK hook;
 // The box last recorded: a box is activated again whenever focus comes back
 // to it, and must be recorded once.
 HWND recorded;
+bool echo;
 
 bool IsMessageBox(HWND window) {
     char className[16] = {};
@@ -28,6 +31,10 @@ VOID CALLBACK ReadAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
     GetWindowTextA(recorded, caption, sizeof caption);
     GetDlgItemTextA(recorded, 0xFFFF, text, sizeof text);
     boxes.push_back({caption, text});
+    if (echo) {
+        std::fprintf(stderr, "BOX %s: %s\n", caption, text);
+        std::fflush(stderr);
+    }
     PostMessageA(recorded, WM_COMMAND, IDOK, 0);
 }
 
@@ -55,6 +62,10 @@ void StopMessageBoxWatcher() {
         return;
     UnhookWindowsHookEx(hook);
     hook = nullptr;
+}
+
+void EchoMessageBoxes(bool on) {
+    echo = on;
 }
 
 std::vector<CapturedBox> TakeMessageBoxes() {

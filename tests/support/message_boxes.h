@@ -29,6 +29,9 @@ void StartMessageBoxWatcher();
 void StopMessageBoxWatcher();
 // The boxes seen since the last call, oldest first.
 std::vector<CapturedBox> TakeMessageBoxes();
+// Also prints each box to stderr as "BOX caption: text" when it is caught:
+// a death test's child ends before it could report the boxes otherwise.
+void EchoMessageBoxes(bool on);
 
 // Base fixture: fails the test when a message box appeared and was not taken.
 class QvrTest : public ::testing::Test {

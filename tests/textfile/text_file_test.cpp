@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -83,20 +82,13 @@ class TextFileTest : public FileTest {
     int files_ = 0;
 };
 
-// In the child: the boxes caught so far, printed when abort() raises SIGABRT.
-void PrintBoxesOnAbort(int) {
-    for (const CapturedBox& box : TakeMessageBoxes())
-        std::fprintf(stderr, "BOX %s: %s\n", box.caption.c_str(), box.text.c_str());
-    std::fflush(stderr);
-}
-
 class LineListDeathTest : public QvrTest {};
 
-TEST_F(LineListDeathTest, ArrayAllocationFailureShowsTheBoxAndAborts) {
+TEST_F(LineListDeathTest, ArrayAllocationFailureShowsTheBoxAndEndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            std::signal(SIGABRT, PrintBoxesOnAbort);
+            EchoMessageBoxes(true);
             LineList list;
             list.Add(nullptr);
             qvr::SetHeapAllocFailAfter(0);
