@@ -7,8 +7,9 @@
 #             references every export, then checks the program's imports
 #   faults    import libraries with one wrong name must fail the consumer's
 #             link, or its import check (and on 64-bit its load under Wine)
-#   archive   scripts/package.sh twice on two installs gives the same bytes;
-#             a changed byte and a build path inside are caught
+#   archive   scripts/package.sh on the install of BUILD and on that of a
+#             second build in another folder gives the same bytes; a changed
+#             byte and a build path inside are caught
 cmake_minimum_required(VERSION 3.25)
 set(here ${CMAKE_CURRENT_LIST_DIR})
 
@@ -346,8 +347,12 @@ elseif(STEP STREQUAL "archive")
     endfunction()
     set(name qvrdll32-${VERSION}-${PLATFORM}.zip)
 
-    # The fixture's install and a second one, made later into another folder.
-    run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${work}/second)
+    # The fixture's install, and the install of a second build of the same
+    # sources in another folder, made later.
+    run(${CMAKE_COMMAND} -S ${SOURCE} -B ${work}/build -G Ninja --toolchain ${TOOLCHAIN}
+        -DCMAKE_BUILD_TYPE=${BUILD_TYPE} -DBUILD_TESTING=OFF)
+    run(${CMAKE_COMMAND} --build ${work}/build --target qvrdll32 qvr_import_libraries)
+    run(${CMAKE_COMMAND} --install ${work}/build --prefix ${work}/second)
     pack(${PREFIX} ${work}/dist-first code out)
     if(NOT code EQUAL 0)
         fail("scripts/package.sh failed:\n${out}")
@@ -359,7 +364,7 @@ elseif(STEP STREQUAL "archive")
     file(SHA256 ${work}/dist-first/${name} first)
     file(SHA256 ${work}/dist-second/${name} second)
     if(NOT first STREQUAL second)
-        fail("two installs of one build packed differently: ${first} and ${second}")
+        fail("two builds packed differently: ${first} and ${second}")
     endif()
     file(READ ${work}/dist-first/${name}.sha256 sum)
     if(NOT sum STREQUAL "${first}  ${name}\n")
@@ -397,7 +402,7 @@ elseif(STEP STREQUAL "archive")
     if(code EQUAL 0 OR NOT out MATCHES "build path")
         fail("a build path inside was not refused (${code}):\n${out}")
     endif()
-    message(STATUS "${name}: the same bytes from two installs (${first})")
+    message(STATUS "${name}: the same bytes from two builds (${first})")
 
 else()
     fail("unknown STEP '${STEP}'")
