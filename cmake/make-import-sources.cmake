@@ -55,7 +55,8 @@ foreach(list_file IN LISTS export_lists)
             string(REGEX REPLACE ", $" "" params "${params}")
         endif()
         if(exported STREQUAL "_${name}@${bytes}")
-            string(APPEND stub "extern \"C\" __declspec(dllexport) void __stdcall ${name}(${params}) {}\n")
+            string(APPEND stub
+                "extern \"C\" __declspec(dllexport) void __stdcall ${name}(${params}) {}\n")
         else()
             string(APPEND stub
                 "extern \"C\" __declspec(dllexport) void __stdcall qvr_stub_${count}(${params}) "
