@@ -52,9 +52,30 @@ void QVRAPI SaveFunctions(ScriptContext** context, FileService** service);
  * current (images of the deleted record are not released). */
 void QVRAPI RestoreFunctions(ScriptContext* context, FileService* service);
 /* EnumWindows callback: stops at the first window with an instance handle
- * and stores that handle in the cell at `found`. Exported under its C++
- * decorated name ?TaskEnumProc@@YGHPAUHWND__@@J@Z. */
+ * and stores that handle in the cell at `found`. Exported under the C++
+ * decorated name of int __stdcall TaskEnumProc(HWND, long), which is
+ * QVR_TASKENUMPROC_NAME; the declaration below makes callers reference
+ * exactly that name:
+ *   - Microsoft's C++ compilers (and clang for *-windows-msvc) mangle the
+ *     declaration to it themselves;
+ *   - GCC and clang, in C or in MinGW's C++ (which mangles differently),
+ *     take it from an asm label.
+ * A C compiler that has neither (Microsoft's C) sees no declaration: look the
+ * function up with GetProcAddress(module, QVR_TASKENUMPROC_NAME). */
+#define QVR_TASKENUMPROC_NAME "?TaskEnumProc@@YGHPAUHWND__@@J@Z"
+#if defined(QVR_BUILDING_LIBRARY)
+/* The library defines it under a C name that its export list maps. */
 BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found);
+#elif defined(_MSC_VER) && defined(__cplusplus) && !defined(_WIN64)
+} /* extern "C" */
+BOOL QVRAPI TaskEnumProc(struct HWND__* window, LPARAM found);
+extern "C" {
+#elif defined(__clang__)
+BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found) __asm__(QVR_TASKENUMPROC_NAME);
+#elif defined(__GNUC__)
+/* The GNU assembler takes a name with '?' and '@' only in quotes. */
+BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found) __asm__("\"" QVR_TASKENUMPROC_NAME "\"");
+#endif
 
 /* ---- File I/O --------------------------------------------------------- */
 

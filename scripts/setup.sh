@@ -52,7 +52,7 @@ apt_install() {
 apt_install cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 \
     wine wine64 googletest mscompress xvfb locales \
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev lld zip
 
 register_qemu() {
     if [[ ! -e /proc/sys/fs/binfmt_misc/register ]]; then
