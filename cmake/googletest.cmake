@@ -1,15 +1,17 @@
 # GoogleTest for the test programs, as the targets GTest::gtest and
-# GTest::gtest_main: an installed package where one fits (find_package, for
-# example MSYS2's or the host's for the native build), otherwise built from
-# its sources, QVR_GTEST_SOURCE_DIR (Debian's googletest package by
-# default). With FROM_SOURCE the sources are always used: the 32-bit Wine
-# build compiles GoogleTest without thread support (tests/CMakeLists.txt).
+# GTest::gtest_main: an installed package where one fits (find_package: the
+# host's for the native build, MSYS2's when building on Windows), otherwise
+# built from its sources, QVR_GTEST_SOURCE_DIR (Debian's googletest package
+# by default). A cross build never takes a package (the host's would be for
+# the wrong system). With FROM_SOURCE the sources are always used: the
+# 32-bit Wine build compiles GoogleTest without thread support
+# (tests/CMakeLists.txt).
 set(QVR_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH
     "GoogleTest sources, used when no installed package fits")
 
 macro(qvr_use_googletest)
     cmake_parse_arguments(QVR_GTEST "FROM_SOURCE" "" "" ${ARGN})
-    if(NOT QVR_GTEST_FROM_SOURCE)
+    if(NOT QVR_GTEST_FROM_SOURCE AND NOT CMAKE_CROSSCOMPILING)
         find_package(GTest CONFIG QUIET)
     endif()
     if(TARGET GTest::gtest AND TARGET GTest::gtest_main)

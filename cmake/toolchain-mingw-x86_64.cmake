@@ -8,7 +8,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Packages of the target only: the host's own (its GoogleTest) must not be taken.
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(QVR_TEST_NEEDS_POSIX_LAUNCHER OFF)
 set(QVR_WINE_LOADER /usr/lib/wine/wine64)
