@@ -6,6 +6,9 @@
 
 #include "workload.h"
 
+#include "qvrdll32.h"
+#include "qvr_exports.h"
+
 #include <windows.h>
 
 #include <setupapi.h>
@@ -19,59 +22,19 @@ namespace bench {
 
 // ---- The library's exports
 
+// Every export, typed as the public header declares it and looked up by the
+// name the DLL exports it under (the generated list).
 struct Library {
     HMODULE module = nullptr;
-    int(WINAPI* InfInit)(LPCSTR) = nullptr;
-    void(WINAPI* InfClose)() = nullptr;
-    char*(WINAPI* InfGetScriptPtr)() = nullptr;
-    int(WINAPI* InfGetProfileString)(char*, LPCSTR, LPCSTR, char*) = nullptr;
-    char*(WINAPI* InfFindSection)(char*, LPCSTR) = nullptr;
-    char*(WINAPI* InfNextLine)(char*) = nullptr;
-    int(WINAPI* InfParseField)(char*, WORD, char*) = nullptr;
-    int(WINAPI* CreateTextFileObject)(LPCSTR, int, LPCSTR, LPCSTR, LPCSTR, LPCSTR, DWORD) = nullptr;
-    int(WINAPI* DestroyTextFileObject)(DWORD) = nullptr;
-    int(WINAPI* TFGetLineCount)(DWORD) = nullptr;
-    int(WINAPI* TFSetSection)(DWORD, LPCSTR) = nullptr;
-    int(WINAPI* TFAddLineTail)(DWORD, LPCSTR) = nullptr;
-    LPSTR(WINAPI* TFCreateOutput)(DWORD, DWORD*) = nullptr;
-    int(WINAPI* QVRPutFile)(LPCSTR, const void*, DWORD, UINT) = nullptr;
-    int(WINAPI* QVRDumpDirectory)(LPCSTR, LPCSTR) = nullptr;
+#define QVR_EXPORT_SLOT(name, bytes, exported) decltype(&::name) name = nullptr;
+    QVR_EXPORTS(QVR_EXPORT_SLOT)
+#undef QVR_EXPORT_SLOT
     std::vector<std::string> missing;
 
-    template <class F> void Resolve(F& slot, const char* name) {
-        FARPROC found = GetProcAddress(module, name);
-        slot = reinterpret_cast<F>(reinterpret_cast<void*>(found));
-        if (found == nullptr)
-            missing.push_back(name);
-    }
-
-    bool Load() {
-        char path[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string dll(path, n);
-        dll = dll.substr(0, dll.find_last_of('\\') + 1) + "qvrdll32.dll";
-        module = LoadLibraryA(dll.c_str());
-        if (module == nullptr)
-            return false;
-        Resolve(InfInit, "_InfInit@4");
-        Resolve(InfClose, "_InfClose@0");
-        Resolve(InfGetScriptPtr, "_InfGetScriptPtr@0");
-        Resolve(InfGetProfileString, "_InfGetProfileString@16");
-        Resolve(InfFindSection, "_InfFindSection@8");
-        Resolve(InfNextLine, "_InfNextLine@4");
-        Resolve(InfParseField, "_InfParseField@12");
-        Resolve(CreateTextFileObject, "_CreateTextFileObject@28");
-        Resolve(DestroyTextFileObject, "_DestroyTextFileObject@4");
-        Resolve(TFGetLineCount, "_TFGetLineCount@4");
-        Resolve(TFSetSection, "_TFSetSection@8");
-        Resolve(TFAddLineTail, "_TFAddLineTail@8");
-        Resolve(TFCreateOutput, "_TFCreateOutput@8");
-        Resolve(QVRPutFile, "_QVRPutFile@16");
-        Resolve(QVRDumpDirectory, "_QVRDumpDirectory@8");
-        return missing.empty();
-    }
+    // Loads qvrdll32.dll from the program's folder and looks up every
+    // export; false when the DLL is missing or lacks an export.
+    bool Load();
 };
-
 extern Library lib;
 
 // Reports a wrong result; the run then ends with a non-zero exit code.

@@ -5,11 +5,33 @@
 #include "files.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <cstdio>
 
 namespace bench {
 
 Library lib;
+
+bool Library::Load() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dll(path, n);
+    dll = dll.substr(0, dll.find_last_of('\\') + 1) + "qvrdll32.dll";
+    module = LoadLibraryA(dll.c_str());
+    if (module == nullptr)
+        return false;
+    auto resolve = [this](auto& slot, const char* exported) {
+        FARPROC found = GetProcAddress(module, exported);
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
+            reinterpret_cast<void*>(found));
+        if (found == nullptr)
+            missing.push_back(exported);
+    };
+#define QVR_EXPORT_RESOLVE(name, bytes, exported) resolve(name, exported);
+    QVR_EXPORTS(QVR_EXPORT_RESOLVE)
+#undef QVR_EXPORT_RESOLVE
+    return missing.empty();
+}
 std::vector<Pair> pairs;
 Options options;
 std::string workDir;

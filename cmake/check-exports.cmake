@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
 # Checks the DLL's export table against the list of exports the installer
-# looks up (tests/exports/expected_exports.txt):
+# looks up (generated from src/<subsystem>/exports.list by make-def.cmake):
 #   - every exported name must be on the list (decorated name, argument bytes);
 #   - with REQUIRE_ALL, every name on the list must be exported.
 # With CHECK_HEADER (the shipped 32-bit DLL) it also checks that the PE

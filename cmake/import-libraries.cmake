@@ -36,6 +36,7 @@ add_custom_command(
             -DDEF_OUT=${QVR_IMPORT_DEF} ${qvr_stub_arg}
             -P ${CMAKE_SOURCE_DIR}/cmake/make-import-sources.cmake
     DEPENDS ${qvr_export_lists} ${CMAKE_SOURCE_DIR}/cmake/make-import-sources.cmake
+            ${CMAKE_SOURCE_DIR}/cmake/export-list.cmake
     COMMENT "Generating the import library sources"
     VERBATIM)
 

@@ -1,33 +1,39 @@
-# Builds the module-definition file from the per-subsystem export lists.
-# A line "Name N" exports the stdcall function Name with N argument bytes as
-# _Name@N; a line "Exported = Name N" exports it under another name.
+# Makes everything that enumerates the exports from the per-subsystem export
+# lists (cmake/export-list.cmake):
+#   OUT       the module-definition file the DLL is linked with. On 32-bit the
+#             internal symbol carries the stdcall decoration without the
+#             underscore (InfInit@4); on 64-bit stdcall is undecorated.
+#   HEADER    qvr_exports.h: QVR_EXPORTS(X) calls X(Name, ArgumentBytes,
+#             "ExportedName") once per export, for the programs that look
+#             the exports up by name (tests, demo host, benchmark).
+#   EXPECTED  the list of exported names that the export table check holds
+#             the DLL to, one a line.
+# cmake -DLISTS=a|b -DIS32=ON|OFF -DOUT=... -DHEADER=... -DEXPECTED=... -P make-def.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/export-list.cmake)
 string(REPLACE "|" ";" export_lists "${LISTS}")
-set(text "LIBRARY qvrdll32\nEXPORTS\n")
-foreach(list_file IN LISTS export_lists)
-    file(STRINGS ${list_file} lines)
-    foreach(line IN LISTS lines)
-        string(STRIP "${line}" line)
-        if(line STREQUAL "" OR line MATCHES "^#")
-            continue()
-        endif()
-        if(line MATCHES "^([^ ]+) = ([A-Za-z0-9_]+) ([0-9]+)$")
-            set(exported "${CMAKE_MATCH_1}")
-            set(name "${CMAKE_MATCH_2}")
-            set(bytes "${CMAKE_MATCH_3}")
-        elseif(line MATCHES "^([A-Za-z0-9_]+) ([0-9]+)$")
-            set(name "${CMAKE_MATCH_1}")
-            set(bytes "${CMAKE_MATCH_2}")
-            set(exported "_${name}@${bytes}")
-        else()
-            message(FATAL_ERROR "${list_file}: bad export line '${line}'")
-        endif()
-        if(IS32)
-            set(internal "${name}@${bytes}")
-        else()
-            set(internal "${name}")
-        endif()
-        string(APPEND text "    \"${exported}\" = ${internal}\n")
-    endforeach()
+qvr_read_export_lists(exp ${export_lists})
+
+set(def "LIBRARY qvrdll32\nEXPORTS\n")
+string(CONCAT header "/* Generated from src/<subsystem>/exports.list by cmake/make-def.cmake. Every\n"
+       " * export of qvrdll32.dll: X(Name, ArgumentBytes, \"ExportedName\"). */\n"
+       "#pragma once\n\n#define QVR_EXPORTS(X)")
+set(expected "")
+list(LENGTH exp_NAMES count)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+    list(GET exp_NAMES ${i} name)
+    list(GET exp_BYTES ${i} bytes)
+    list(GET exp_EXPORTED ${i} exported)
+    if(IS32)
+        set(internal "${name}@${bytes}")
+    else()
+        set(internal "${name}")
+    endif()
+    string(APPEND def "    \"${exported}\" = ${internal}\n")
+    string(APPEND header " \\\n    X(${name}, ${bytes}, \"${exported}\")")
+    string(APPEND expected "${exported}\n")
 endforeach()
-file(WRITE ${OUT}.tmp "${text}")
-file(COPY_FILE ${OUT}.tmp ${OUT} ONLY_IF_DIFFERENT)
+string(APPEND header "\n")
+qvr_write_if_changed(${OUT} "${def}")
+qvr_write_if_changed(${HEADER} "${header}")
+qvr_write_if_changed(${EXPECTED} "${expected}")

@@ -265,10 +265,6 @@ void Installation::CopyFiles() {
         if (file == "*") {
             std::string call =
                 "QVRDumpDirectory(" + Quote(folder) + ", " + Quote(destination) + ")";
-            if (lib_.QVRDumpDirectory == nullptr) {
-                Unavailable(call, "_QVRDumpDirectory@8");
-                continue;
-            }
             int result = lib_.QVRDumpDirectory(folder.c_str(), destination.c_str());
             Step(call, result,
                  result == 1      ? "tree copied, compressed files expanded"
@@ -280,10 +276,6 @@ void Installation::CopyFiles() {
         }
         std::string target = Join(destination, file), source = Join(folder, file);
         std::string call = "QVRCopyFile(" + Quote(target) + ", " + Quote(source) + ")";
-        if (lib_.QVRCopyFile == nullptr) {
-            Unavailable(call, "_QVRCopyFile@8");
-            continue;
-        }
         // The old version of the running program is open without sharing,
         // as a running program's file is.
         HANDLE inUse = INVALID_HANDLE_VALUE;
@@ -434,11 +426,6 @@ void Installation::WriteRegistry() {
         std::string type = Field(line, 4), data = Expand(Field(line, 5));
         std::string call = "QVRSetReg32Value(" + root + ", " + Quote(key) + ", " + Quote(name) +
                            ", " + type + ", " + Quote(data) + ")";
-        if (lib_.QVRSetReg32Value == nullptr || lib_.QVRGetReg32Value == nullptr) {
-            Unavailable(call,
-                        lib_.QVRSetReg32Value ? "_QVRGetReg32Value@24" : "_QVRSetReg32Value@24");
-            continue;
-        }
         HKEY rootKey = root == "HKCU" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         DWORD dword = strtoul(data.c_str(), nullptr, 0);
         bool isDword = type == "REG_DWORD";
@@ -507,18 +494,13 @@ void Installation::Summarise() {
 
     Heading("What changed: registry");
     std::string productKey = std::string(kProductKey) + "\\Sample App";
-    if (lib_.QVREnumReg32Values == nullptr) {
-        Unavailable("QVREnumReg32Values(HKLM, " + Quote(productKey) + ")",
-                    "_QVREnumReg32Values@16");
-    } else {
-        std::vector<std::string> values;
-        LONG status = lib_.QVREnumReg32Values(HKEY_LOCAL_MACHINE, productKey.c_str(),
-                                              reinterpret_cast<DWORD_PTR>(&values), CollectValue);
-        Step("QVREnumReg32Values(HKLM, " + Quote(productKey) + ")", status,
-             std::to_string(values.size()) + " values");
-        for (const std::string& value : values)
-            Note("HKLM\\" + productKey + ": " + value);
-    }
+    std::vector<std::string> values;
+    LONG status = lib_.QVREnumReg32Values(HKEY_LOCAL_MACHINE, productKey.c_str(),
+                                          reinterpret_cast<DWORD_PTR>(&values), CollectValue);
+    Step("QVREnumReg32Values(HKLM, " + Quote(productKey) + ")", status,
+         std::to_string(values.size()) + " values");
+    for (const std::string& value : values)
+        Note("HKLM\\" + productKey + ": " + value);
 
     Heading("What changed: files installed under " + defaultDir_);
     for (const std::string& line : ListFiles(defaultDir_))

@@ -109,11 +109,6 @@ void Step(const std::string& call, long long result, const std::string& meaning)
                 meaning.empty() ? "" : ("(" + meaning + ")").c_str());
 }
 
-void Unavailable(const std::string& call, const char* exportName) {
-    std::printf("  %s: unavailable (this qvrdll32.dll has no export %s)\n", call.c_str(),
-                exportName);
-}
-
 void Note(const std::string& text) {
     std::printf("    %s\n", text.c_str());
 }

@@ -19,7 +19,6 @@ void Heading(const std::string& title);
 // Prints one step: "  call = result  (meaning)".
 void Step(const std::string& call, long long result, const std::string& meaning = "");
 // Prints a step whose export the loaded library does not have.
-void Unavailable(const std::string& call, const char* exportName);
 // Prints an indented note line.
 void Note(const std::string& text);
 

@@ -3,7 +3,7 @@
 #include "fileops/copy_tree.h"
 #include "fileops/fileops_test.h"
 #include "frame/platform.h"
-#include "support/dll.h"
+#include "support/exports.h"
 
 #include <gtest/gtest.h>
 
@@ -43,12 +43,12 @@ std::pair<std::string, std::string> LzSample() {
 
 class CopyTreeTest : public RestartTest {
   protected:
-    TwoPathFn copyFile = Export<TwoPathFn>("_QVRCopyFile@8");
-    OnePathFn deleteFile = Export<OnePathFn>("_QVRDeleteFile@4");
-    OnePathFn delTree = Export<OnePathFn>("_QVRDelTree@4");
-    TwoPathFn dumpDirectory = Export<TwoPathFn>("_QVRDumpDirectory@8");
-    OnePathFn remTempDirNt = Export<OnePathFn>("_InstRemTempDirNT@4");
-    OnePathFn tryRemoveDir = Export<OnePathFn>("_QVRTryRemoveDir@4");
+    TwoPathFn copyFile = Exports().QVRCopyFile;
+    OnePathFn deleteFile = Exports().QVRDeleteFile;
+    OnePathFn delTree = Exports().QVRDelTree;
+    TwoPathFn dumpDirectory = Exports().QVRDumpDirectory;
+    OnePathFn remTempDirNt = Exports().InstRemTempDirNT;
+    OnePathFn tryRemoveDir = Exports().QVRTryRemoveDir;
 
     void SetUp() override {
         ASSERT_TRUE(copyFile && deleteFile && delTree && dumpDirectory && remTempDirNt &&

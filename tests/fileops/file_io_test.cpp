@@ -1,7 +1,7 @@
 // fileops/file_io_test.cpp: whole-file loads, ranged reads, writes and
 // in-place updates, through the exports.
 #include "fileops/file_io.h"
-#include "support/dll.h"
+#include "support/exports.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +34,10 @@ class FileIoTest : public FileTest {
     using LoadPartialFn = BYTE*(WINAPI*)(LPCSTR, BYTE*, DWORD, DWORD);
     using PutFileFn = int(WINAPI*)(LPCSTR, const void*, DWORD, UINT);
     using UpdateFileFn = int(WINAPI*)(LPCSTR, const void*, LONG, DWORD);
-    LoadFileFn loadFile = Export<LoadFileFn>("_QVRLoadFile@12");
-    LoadPartialFn loadPartial = Export<LoadPartialFn>("_QVRLoadFilePartial@16");
-    PutFileFn putFile = Export<PutFileFn>("_QVRPutFile@16");
-    UpdateFileFn updateFile = Export<UpdateFileFn>("_QVRUpdateFile@16");
+    LoadFileFn loadFile = Exports().QVRLoadFile;
+    LoadPartialFn loadPartial = Exports().QVRLoadFilePartial;
+    PutFileFn putFile = Exports().QVRPutFile;
+    UpdateFileFn updateFile = Exports().QVRUpdateFile;
 
     void SetUp() override { ASSERT_TRUE(loadFile && loadPartial && putFile && updateFile); }
 };

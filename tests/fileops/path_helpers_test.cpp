@@ -3,7 +3,7 @@
 // tests also run with code page 932.
 #include "fileops/fileops_test.h"
 #include "fileops/path_helpers.h"
-#include "support/dll.h"
+#include "support/exports.h"
 
 #include <gtest/gtest.h>
 
@@ -121,7 +121,7 @@ LRESULT CALLBACK VetoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 TEST_F(PathHelpersTest, CreateDirResultsAndDriveVeto) {
-    auto createDir = Export<int(WINAPI*)(HWND, LPCSTR)>("_QVRCreateDir@8");
+    auto createDir = Exports().QVRCreateDir;
     ASSERT_NE(createDir, nullptr);
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = VetoProc;
@@ -180,9 +180,9 @@ TEST_F(PathHelpersTest, CreateDirResultsAndDriveVeto) {
 // current directory shows in CreateDir's relative row); a buffer too small
 // for an answer is left empty.
 TEST_F(PathHelpersTest, DirectoryExportsKeepStateAndRefuseSmallBuffers) {
-    auto isValidDir = Export<BOOL(WINAPI*)(LPCSTR)>("_QVRIsValidDir@4");
-    auto currentDir = Export<int(WINAPI*)(int, LPSTR, DWORD)>("_QVRGetCurrentDirectory@12");
-    auto shortName = Export<int(WINAPI*)(LPCSTR, LPSTR, DWORD)>("_QVRGetNonLFNName@12");
+    auto isValidDir = Exports().QVRIsValidDir;
+    auto currentDir = Exports().QVRGetCurrentDirectory;
+    auto shortName = Exports().QVRGetNonLFNName;
     ASSERT_TRUE(isValidDir && currentDir && shortName);
     SetLastError(0);
     EXPECT_EQ(isValidDir((dir / "missing").c_str()), FALSE);

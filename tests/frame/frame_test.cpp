@@ -3,7 +3,7 @@
 #include "qvrdll32.h"
 #include "script/script_context.h"
 #include "frame/platform.h"
-#include "support/dll.h"
+#include "support/exports.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -52,9 +52,9 @@ LRESULT CALLBACK InstallerWindowProc(HWND window, UINT message, WPARAM wParam, L
 class FrameTest : public FileTest {};
 
 TEST_F(FrameTest, InstallerWindowExports) {
-    auto setWindow = Export<decltype(&QVRSetHInstbin)>("_QVRSetHInstbin@4");
-    auto selectedSize = Export<decltype(&QVRGetSelectedSize)>("_QVRGetSelectedSize@4");
-    auto taskEnum = Export<decltype(&TaskEnumProc)>("?TaskEnumProc@@YGHPAUHWND__@@J@Z");
+    auto setWindow = Exports().QVRSetHInstbin;
+    auto selectedSize = Exports().QVRGetSelectedSize;
+    auto taskEnum = Exports().TaskEnumProc;
     ASSERT_TRUE(setWindow && selectedSize && taskEnum);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = InstallerWindowProc;
@@ -79,9 +79,9 @@ TEST_F(FrameTest, InstallerWindowExports) {
 }
 
 TEST_F(FrameTest, SaveAndRestoreNestScripts) {
-    auto save = Export<decltype(&SaveFunctions)>("_SaveFunctions@8");
-    auto restore = Export<decltype(&RestoreFunctions)>("_RestoreFunctions@8");
-    auto infInit = Export<decltype(&InfInit)>("_InfInit@4");
+    auto save = Exports().SaveFunctions;
+    auto restore = Exports().RestoreFunctions;
+    auto infInit = Exports().InfInit;
     ASSERT_TRUE(save && restore && infInit);
     WriteBytes(dir / "a.inf", "[A]\r\n");
     WriteBytes(dir / "b.inf", "[B]\r\n");

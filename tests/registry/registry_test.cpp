@@ -1,7 +1,7 @@
 // registry/registry_test.cpp: keys and values on the real registry, under a
 // fresh key in HKEY_CURRENT_USER that each test removes again.
 #include "registry/registry.h"
-#include "support/dll.h"
+#include "support/exports.h"
 #include "support/temp_dir.h"
 #include "util/fault_injection.h"
 
@@ -36,14 +36,12 @@ BOOL WINAPI RecordValue(HKEY, DWORD, LPCSTR name, const BYTE* data, DWORD size, 
 
 class RegistryTest : public QvrTest {
   protected:
-    decltype(&QVRCreateReg32Key) createKey = Export<decltype(createKey)>("_QVRCreateReg32Key@12");
-    decltype(&QVRSetReg32Value) setValue = Export<decltype(setValue)>("_QVRSetReg32Value@24");
-    decltype(&QVRGetReg32Value) getValue = Export<decltype(getValue)>("_QVRGetReg32Value@24");
-    decltype(&QVREnumReg32Keys) enumKeys = Export<decltype(enumKeys)>("_QVREnumReg32Keys@16");
-    decltype(&QVREnumReg32Values) enumValues =
-        Export<decltype(enumValues)>("_QVREnumReg32Values@16");
-    decltype(&QVRDeleteReg32Value) deleteValue =
-        Export<decltype(deleteValue)>("_QVRDeleteReg32Value@12");
+    decltype(&QVRCreateReg32Key) createKey = Exports().QVRCreateReg32Key;
+    decltype(&QVRSetReg32Value) setValue = Exports().QVRSetReg32Value;
+    decltype(&QVRGetReg32Value) getValue = Exports().QVRGetReg32Value;
+    decltype(&QVREnumReg32Keys) enumKeys = Exports().QVREnumReg32Keys;
+    decltype(&QVREnumReg32Values) enumValues = Exports().QVREnumReg32Values;
+    decltype(&QVRDeleteReg32Value) deleteValue = Exports().QVRDeleteReg32Value;
     std::string base; // Software\qvrtest_<pid>_<n>
 
     void SetUp() override {

@@ -6,7 +6,7 @@
 #include "script/image_bytes.h"
 #include "script/script_image.h"
 #include "script/script_load.h"
-#include "support/dll.h"
+#include "support/exports.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +19,10 @@ using namespace qvrtest;
 
 class ScriptLoadTest : public FileTest {
   protected:
-    decltype(&InfInit) infInit = Export<decltype(&InfInit)>("_InfInit@4");
-    decltype(&InfInitDiskInf) diskInf = Export<decltype(&InfInitDiskInf)>("_InfInitDiskInf@8");
-    decltype(&SaveFunctions) save = Export<decltype(&SaveFunctions)>("_SaveFunctions@8");
-    decltype(&RestoreFunctions) restore =
-        Export<decltype(&RestoreFunctions)>("_RestoreFunctions@8");
+    decltype(&InfInit) infInit = Exports().InfInit;
+    decltype(&InfInitDiskInf) diskInf = Exports().InfInitDiskInf;
+    decltype(&SaveFunctions) save = Exports().SaveFunctions;
+    decltype(&RestoreFunctions) restore = Exports().RestoreFunctions;
 
     void SetUp() override { ASSERT_TRUE(infInit && diskInf && save && restore); }
     void TearDown() override {

@@ -2,7 +2,7 @@
 // then the query exports on images loaded through the DLL.
 #include "qvrdll32.h"
 #include "script/script_query.h"
-#include "support/dll.h"
+#include "support/exports.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -248,56 +248,41 @@ TEST_F(ScriptQueryTest, LineWalksAndRowSearch) {
 
 class QueryExportsTest : public FileTest {};
 
-// Declares name_ as the DLL's export of that name.
-#define EXPORT(name, bytes)                                                                        \
-    auto name##_ = Export<decltype(&name)>("_" #name "@" #bytes);                                  \
-    ASSERT_NE(name##_, nullptr)
-
 TEST_F(QueryExportsTest, ContextQueriesAndRelease) {
-    EXPORT(InfInit, 4);
-    EXPORT(InfInitDiskInf, 8);
-    EXPORT(InfFindSection, 8);
-    EXPORT(InfGetProfileString, 16);
-    EXPORT(InfLookup, 8);
-    EXPORT(InfSearchRow, 12);
-    EXPORT(InfPrevLine, 4);
-    EXPORT(InfGetScriptPtr, 0);
-    EXPORT(InfGetDiskInfPtr, 0);
-    EXPORT(InfClose, 0);
-    EXPORT(InfCloseDiskInf, 0);
+    const DllExports& dll = Exports();
     char value[64] = "x";
     char keyPath[] = "Setup.Dir";
-    InfClose_(); // without a script context everything is empty
-    EXPECT_EQ(InfFindSection_(nullptr, "Setup"), nullptr);
-    EXPECT_EQ(InfGetProfileString_(nullptr, "Setup", "Dir", value), 0);
-    EXPECT_EQ(InfLookup_(keyPath, value), 0);
-    EXPECT_EQ(InfSearchRow_("Files", 1, "a.exe"), -1);
+    dll.InfClose(); // without a script context everything is empty
+    EXPECT_EQ(dll.InfFindSection(nullptr, "Setup"), nullptr);
+    EXPECT_EQ(dll.InfGetProfileString(nullptr, "Setup", "Dir", value), 0);
+    EXPECT_EQ(dll.InfLookup(keyPath, value), 0);
+    EXPECT_EQ(dll.InfSearchRow("Files", 1, "a.exe"), -1);
 
     WriteBytes(dir / "setup.inf", "[Setup]\r\nDir = C:\\APP\r\n[Files]\r\na.exe\r\nb.exe, d\r\n");
     WriteBytes(dir / "disks.inf", "[Setup]\r\nx=1\r\n[Disk1]\r\nlabel = \"One\"\r\n");
     size_t before = 0;
     for (int i = 0; i < 105; ++i) { // no block left behind per cycle
         before = i == 5 ? CountHeapBlocks() : before;
-        ASSERT_EQ(InfInit_((dir / "setup.inf").c_str()), 1);
-        ASSERT_EQ(InfInitDiskInf_((dir / "disks.inf").c_str(), "disk"), 1);
-        char* script = InfGetScriptPtr_();
-        char* disks = InfGetDiskInfPtr_();
-        char* files = InfFindSection_(nullptr, "Files");
+        ASSERT_EQ(dll.InfInit((dir / "setup.inf").c_str()), 1);
+        ASSERT_EQ(dll.InfInitDiskInf((dir / "disks.inf").c_str(), "disk"), 1);
+        char* script = dll.InfGetScriptPtr();
+        char* disks = dll.InfGetDiskInfPtr();
+        char* files = dll.InfFindSection(nullptr, "Files");
         ASSERT_NE(files, nullptr);
-        ASSERT_EQ(InfFindSection_(script, "Files"), files);
-        ASSERT_EQ(InfPrevLine_(files + 4), files); // two below the next line
-        ASSERT_EQ(InfSearchRow_("Files", 2, "D"), 1);
-        ASSERT_EQ(InfLookup_(keyPath, value), 1);
+        ASSERT_EQ(dll.InfFindSection(script, "Files"), files);
+        ASSERT_EQ(dll.InfPrevLine(files + 4), files); // two below the next line
+        ASSERT_EQ(dll.InfSearchRow("Files", 2, "D"), 1);
+        ASSERT_EQ(dll.InfLookup(keyPath, value), 1);
         ASSERT_STREQ(value, "C:\\APP");
-        ASSERT_EQ(InfGetProfileString_(disks, "Disk1", "label", value), 1);
+        ASSERT_EQ(dll.InfGetProfileString(disks, "Disk1", "label", value), 1);
         ASSERT_STREQ(value, "One");
-        ASSERT_EQ(InfSearchRow_("Disk1", 0, "label"), -1); // the script only
-        InfCloseDiskInf_();
-        ASSERT_EQ(InfGetDiskInfPtr_(), nullptr);
-        ASSERT_EQ(InfGetScriptPtr_(), script);
-        ASSERT_EQ(InfInitDiskInf_((dir / "disks.inf").c_str(), "Tape"), 0);
-        InfClose_();
-        ASSERT_EQ(InfGetScriptPtr_(), nullptr);
+        ASSERT_EQ(dll.InfSearchRow("Disk1", 0, "label"), -1); // the script only
+        dll.InfCloseDiskInf();
+        ASSERT_EQ(dll.InfGetDiskInfPtr(), nullptr);
+        ASSERT_EQ(dll.InfGetScriptPtr(), script);
+        ASSERT_EQ(dll.InfInitDiskInf((dir / "disks.inf").c_str(), "Tape"), 0);
+        dll.InfClose();
+        ASSERT_EQ(dll.InfGetScriptPtr(), nullptr);
     }
     EXPECT_LE(CountHeapBlocks(), before + 5);
 }

@@ -1,7 +1,7 @@
 // script/target_table_test.cpp: the target table of an installer record,
 // through the DLL's exports.
 #include "qvrdll32.h"
-#include "support/dll.h"
+#include "support/exports.h"
 #include "support/message_boxes.h"
 #include "support/temp_dir.h"
 
@@ -32,19 +32,17 @@ struct Record {
     }
 };
 
-#define EXPORT(var, name, bytes) decltype(&name) var = Export<decltype(&name)>("_" #name "@" #bytes)
-
 class TargetTest : public QvrTest {
   protected:
-    EXPORT(set, SetTarget, 16);
-    EXPORT(get, GetTarget, 12);
-    EXPORT(setRel, SetRelativeTarget, 12);
-    EXPORT(getRel, GetRelativeTarget, 8);
-    EXPORT(index, GetTargetIndex, 4);
-    EXPORT(init, InitTargetBuffers, 8);
-    EXPORT(remove, DeleteTargetBuffers, 4);
-    EXPORT(buf, GetTargetBufPtr, 12);
-    EXPORT(clone, DeepCloneTargets, 8);
+    decltype(&SetTarget) set = Exports().SetTarget;
+    decltype(&GetTarget) get = Exports().GetTarget;
+    decltype(&SetRelativeTarget) setRel = Exports().SetRelativeTarget;
+    decltype(&GetRelativeTarget) getRel = Exports().GetRelativeTarget;
+    decltype(&GetTargetIndex) index = Exports().GetTargetIndex;
+    decltype(&InitTargetBuffers) init = Exports().InitTargetBuffers;
+    decltype(&DeleteTargetBuffers) remove = Exports().DeleteTargetBuffers;
+    decltype(&GetTargetBufPtr) buf = Exports().GetTargetBufPtr;
+    decltype(&DeepCloneTargets) clone = Exports().DeepCloneTargets;
     Record record;
     void* r = record.get();
 

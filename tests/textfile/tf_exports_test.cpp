@@ -2,7 +2,7 @@
 // DLL: handle values, bad handles, the four file types, and an initialisation
 // file edited in its sections.
 #include "qvrdll32.h"
-#include "support/dll.h"
+#include "support/exports.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,44 +17,35 @@ namespace {
 using namespace qvrtest;
 using Lines = std::vector<std::string>;
 
-template <class F> F Need(const char* name) {
-    F f = Export<F>(name);
-    if (f == nullptr)
-        ADD_FAILURE() << name << " is not exported";
-    return f;
-}
-
-#define EXPORT(var, name, bytes) decltype(&name) var = Need<decltype(&name)>("_" #name "@" #bytes)
-
 class TfExportsTest : public FileTest {
   protected:
-    EXPORT(create, CreateTextFileObject, 28);
-    EXPORT(destroy, DestroyTextFileObject, 4);
-    EXPORT(isValid, IsValidTextFile, 4);
-    EXPORT(lineCount, TFGetLineCount, 4);
-    EXPORT(addTop, TFAddLineTop, 8);
-    EXPORT(addTail, TFAddLineTail, 8);
-    EXPORT(insert, TFInsertLine, 12);
-    EXPORT(getFlags, TFGetLineFlags, 8);
-    EXPORT(setFlags, TFSetLineFlags, 12);
-    EXPORT(getText, TFGetLineText, 16);
-    EXPORT(getParsedText, TFGetParsedLineText, 16);
-    EXPORT(setText, TFSetLineText, 12);
-    EXPORT(remLine, TFRemLine, 8);
-    EXPORT(deleteLine, TFDeleteLine, 8);
-    EXPORT(lineExists, TFLineExists, 16);
-    EXPORT(getSize, TFGetSize, 4);
-    EXPORT(createOutput, TFCreateOutput, 8);
-    EXPORT(addPath, TFAddPath, 8);
-    EXPORT(pathExists, TFPathExists, 8);
-    EXPORT(checkPathLen, TFCheckPathLen, 4);
-    EXPORT(addTopCommon, TFAddTopCommon, 4);
-    EXPORT(addBottomCommon, TFAddBottomCommon, 4);
-    EXPORT(isCommonAddedTop, TFIsCommonAddedTop, 4);
-    EXPORT(isCommonAddedBottom, TFIsCommonAddedBottom, 4);
-    EXPORT(setSection, TFSetSection, 8);
-    EXPORT(clearSection, TFClearSection, 4);
-    EXPORT(beforeWin, TFBeforeWin, 8);
+    decltype(&CreateTextFileObject) create = Exports().CreateTextFileObject;
+    decltype(&DestroyTextFileObject) destroy = Exports().DestroyTextFileObject;
+    decltype(&IsValidTextFile) isValid = Exports().IsValidTextFile;
+    decltype(&TFGetLineCount) lineCount = Exports().TFGetLineCount;
+    decltype(&TFAddLineTop) addTop = Exports().TFAddLineTop;
+    decltype(&TFAddLineTail) addTail = Exports().TFAddLineTail;
+    decltype(&TFInsertLine) insert = Exports().TFInsertLine;
+    decltype(&TFGetLineFlags) getFlags = Exports().TFGetLineFlags;
+    decltype(&TFSetLineFlags) setFlags = Exports().TFSetLineFlags;
+    decltype(&TFGetLineText) getText = Exports().TFGetLineText;
+    decltype(&TFGetParsedLineText) getParsedText = Exports().TFGetParsedLineText;
+    decltype(&TFSetLineText) setText = Exports().TFSetLineText;
+    decltype(&TFRemLine) remLine = Exports().TFRemLine;
+    decltype(&TFDeleteLine) deleteLine = Exports().TFDeleteLine;
+    decltype(&TFLineExists) lineExists = Exports().TFLineExists;
+    decltype(&TFGetSize) getSize = Exports().TFGetSize;
+    decltype(&TFCreateOutput) createOutput = Exports().TFCreateOutput;
+    decltype(&TFAddPath) addPath = Exports().TFAddPath;
+    decltype(&TFPathExists) pathExists = Exports().TFPathExists;
+    decltype(&TFCheckPathLen) checkPathLen = Exports().TFCheckPathLen;
+    decltype(&TFAddTopCommon) addTopCommon = Exports().TFAddTopCommon;
+    decltype(&TFAddBottomCommon) addBottomCommon = Exports().TFAddBottomCommon;
+    decltype(&TFIsCommonAddedTop) isCommonAddedTop = Exports().TFIsCommonAddedTop;
+    decltype(&TFIsCommonAddedBottom) isCommonAddedBottom = Exports().TFIsCommonAddedBottom;
+    decltype(&TFSetSection) setSection = Exports().TFSetSection;
+    decltype(&TFClearSection) clearSection = Exports().TFClearSection;
+    decltype(&TFBeforeWin) beforeWin = Exports().TFBeforeWin;
 
     void SetUp() override {
         ASSERT_FALSE(HasFailure());
@@ -114,8 +105,8 @@ TEST_F(TfExportsTest, HandlesComeFromTheFirstFreeSlot) {
     EXPECT_EQ(Open("x\r\n", 2), 2);
 
     // Starting the script interpreter forgets every handle.
-    EXPORT(infInit, InfInit, 4);
-    EXPORT(infClose, InfClose, 0);
+    decltype(&InfInit) infInit = Exports().InfInit;
+    decltype(&InfClose) infClose = Exports().InfClose;
     ASSERT_TRUE(infInit && infClose);
     WriteBytes(dir / "setup.inf", "[Setup]\r\nx=1\r\n");
     ASSERT_EQ(infInit((dir / "setup.inf").c_str()), 1);
