@@ -10,8 +10,8 @@
 #     $HOME): each is replaced by an empty folder, and the run does not start
 #     while one is left;
 #   - the program runs from C:\qvrtest, which is also its current directory;
-#   - scratch drives Q: and R: and the share \\QVRSCRATCH\SHARE are empty
-#     folders beside the copy; QVR_SCRATCH_ROOTS names them to the program.
+#   - scratch drive Q: and the share \\QVRSCRATCH\SHARE are empty folders
+#     beside the copy; QVR_SCRATCH_ROOTS names them to the program.
 # The program runs once as Wine's default Windows (NT) and once as each
 # VERSION (win95, win31, nt40). The copy is removed afterwards.
 set -euo pipefail
@@ -49,9 +49,8 @@ while IFS= read -r -d '' link; do
     fi
 done < <(find "$sandbox" -type l -print0)
 
-mkdir -p "$work/q" "$work/r" "$work/share" "$sandbox/dosdevices/unc/qvrscratch"
+mkdir -p "$work/q" "$work/share" "$sandbox/dosdevices/unc/qvrscratch"
 ln -s "$work/q" "$sandbox/dosdevices/q:"
-ln -s "$work/r" "$sandbox/dosdevices/r:"
 ln -s "$work/share" "$sandbox/dosdevices/unc/qvrscratch/share"
 
 bin=$sandbox/drive_c/qvrtest
@@ -59,7 +58,7 @@ mkdir -p "$bin"
 cp "$program" "$(dirname "$program")/qvrdll32.dll" "$bin/"
 name=$(basename "$program" .exe)
 export WINEPREFIX=$sandbox WINEDEBUG=${WINEDEBUG:--all}
-export QVR_SCRATCH_ROOTS='Q:\;R:\;\\QVRSCRATCH\SHARE\'
+export QVR_SCRATCH_ROOTS='Q:\;\\QVRSCRATCH\SHARE\'
 cd "$bin"
 
 status=0

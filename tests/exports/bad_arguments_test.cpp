@@ -491,6 +491,13 @@ TEST_F(BadArgumentsTest, FilesAndDirectories) {
     EXPECT_EQ(ReadBytes(file), "0123456789");
 }
 
+BOOL WINAPI GoOnKey(HKEY, LPCSTR, LPCSTR, DWORD_PTR) {
+    return TRUE;
+}
+BOOL WINAPI GoOnValue(HKEY, DWORD, LPCSTR, const BYTE*, DWORD, DWORD_PTR) {
+    return TRUE;
+}
+
 // Registry services under a key of this test's own: bad roots, names and
 // sizes. The answers are the registry's own codes, except where the library
 // decides (87, 13).
@@ -506,10 +513,8 @@ TEST_F(BadArgumentsTest, Registry) {
     RegCloseKey(closedKey);
     char cls[] = "";
     const auto text = reinterpret_cast<const BYTE*>("v");
-    const QVRRegKeyProc keys = [](HKEY, LPCSTR, LPCSTR, DWORD_PTR) -> BOOL { return TRUE; };
-    const QVRRegValueProc values = [](HKEY, DWORD, LPCSTR, const BYTE*, DWORD, DWORD_PTR) -> BOOL {
-        return TRUE;
-    };
+    const QVRRegKeyProc keys = GoOnKey;
+    const QVRRegValueProc values = GoOnValue;
     for (HKEY bad : {static_cast<HKEY>(nullptr), closedKey}) {
         SCOPED_TRACE(bad ? "closed key" : "null key");
         CHECK(ERROR_INVALID_HANDLE, DLL(QVRCreateReg32Key, 12)(bad, "x", cls));

@@ -1,8 +1,8 @@
 // fileops/tree_refusal_test.cpp: the DLL's tree operations pointed at drive
 // and share roots, the Windows and system directories and the current
 // directory. Only ever run by cmake/wine-sandbox.sh, in a throwaway prefix
-// without a Z: drive or links to the host, where Q:, R: and
-// \\QVRSCRATCH\SHARE are scratch folders; as NT, Windows 95 and Windows 3.1.
+// without a Z: drive or links to the host, where Q: and \\QVRSCRATCH\SHARE
+// are scratch folders; as NT, Windows 95 and Windows 3.1.
 // Every call passes the test areas' guard first.
 #include "fileops/fileops_test.h"
 #include "support/tree_area.h"
