@@ -34,10 +34,10 @@ int CopyFileOrDefer(LPCSTR destination, LPCSTR source);
 // Deletes `path` now, or at the next restart when it is in use.
 int DeleteFileOrDefer(LPCSTR path);
 
-// The three removals below refuse a root that IsAllowedTreeRoot refuses
-// (fileops/tree_guard.h: drive and share roots, the Windows and system
-// directories and what holds them): 0 with ERROR_ACCESS_DENIED, before
-// anything is touched or scheduled.
+// DeleteTree, RemoveTempDirAtRestartNT and TryRemoveDir refuse a root that
+// IsAllowedTreeRoot refuses (fileops/tree_guard.h: drive and share roots,
+// the Windows and system directories and what holds them): 0 with
+// ERROR_ACCESS_DENIED, before anything is touched or scheduled.
 
 // Removes `directory` with everything in it. The process's current directory
 // is the Windows directory during the call (relative paths are resolved
