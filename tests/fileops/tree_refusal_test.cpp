@@ -5,6 +5,7 @@
 // are scratch folders; as NT, Windows 95 and Windows 3.1.
 // Every call passes the test areas' guard first.
 #include "fileops/fileops_test.h"
+#include "frame/platform.h"
 #include "support/tree_area.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,18 @@ class TreeRefusalTest : public QvrTest {
         QvrTest::TearDown();
     }
 };
+
+// The copies see the Windows they are named after; otherwise the Windows 95
+// and 3.1 runs would only repeat the NT one.
+TEST(TreeRefusalPlatformTest, RunsOnTheWindowsItIsNamedFor) {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    const std::string name = path;
+    const int named = name.find("_win95.exe") != std::string::npos   ? 95
+                      : name.find("_win31.exe") != std::string::npos ? 31
+                                                                     : 0;
+    EXPECT_EQ(qvr::IsWindowsNT() ? 0 : qvr::IsVersion4() ? 95 : 31, named) << name;
+}
 
 // Nothing deleted, nothing scheduled, on every platform: a file held open on
 // the scratch drive would be scheduled by any operation that went ahead.
