@@ -3,7 +3,10 @@
 #   - HKCU\Software\Wine\Drivers Graphics=null: windows exist invisibly and
 #     MessageBoxA blocks until a test's watcher dismisses it;
 #   - no debugger for unhandled exceptions (AeDebug): a crashing test program
-#     ends at once instead of waiting in winedbg until the CTest timeout.
+#     ends at once instead of waiting in winedbg until the CTest timeout;
+#   - no symbolic link in drive_c that leads out of the prefix: Wine links the
+#     user folders (Desktop, Documents...) to $HOME, where a tree walk of C:
+#     would follow them. Each becomes an empty folder.
 # A prefix takes minutes to create when qemu is registered for 32-bit
 # programs, so it is made once as a template under /var/tmp and copied.
 set -euo pipefail
@@ -12,7 +15,7 @@ template=${QVR_WINE_TEMPLATE:-/var/tmp/qvrdll32-wine-template}
 need32=${QVR_WINE_NEED32:-0}
 
 # Bump when configure_prefix changes: existing prefixes are then set up again.
-config_version=3
+config_version=4
 
 ready() {
     [[ -f "$1/.qvr-ready" ]] && [[ -f "$1/.qvr-config-$config_version" ]] &&
@@ -32,6 +35,10 @@ configure_prefix() {
             /reg:$view >/dev/null 2>&1 || true
     done
     wineserver -w
+    local link
+    while IFS= read -r -d '' link; do
+        [[ $(realpath -m -- "$link") == "$p"/* ]] || { rm -- "$link" && mkdir -- "$link"; }
+    done < <(find "$p/drive_c" -type l -print0)
     rm -f "$p"/.qvr-config-*
     touch "$p/.qvr-config-$config_version"
 }

@@ -208,7 +208,16 @@ BOOL QVRAPI QVRFindClose(HANDLE search);
  * in use and waits for the next restart, 0 on failure (GetLastError() holds
  * the reason; ERROR_INVALID_PARAMETER for a NULL or empty path). A file is in
  * use when it cannot be opened for reading and writing without sharing:
- * open elsewhere, read-only, or in a missing directory. */
+ * open elsewhere, read-only, or in a missing directory.
+ *
+ * QVRDelTree, InstRemTempDirNT and QVRTryRemoveDir refuse a root that would
+ * take a drive or the system with it: a drive or share root in any spelling
+ * ("C:", "C:\", "\", "/", "\\server\share"), the Windows directory, the
+ * system directory and any directory that holds one of them, in long or
+ * short form, also when reached through ".", ".." or the current directory.
+ * Such a call gives 0 with ERROR_ACCESS_DENIED; nothing is deleted or
+ * scheduled. Paths are resolved as GetFullPathNameA does at the time of the
+ * call (for QVRDelTree, with the Windows directory current). */
 
 /* Copies `source` to `destination`. An in-use destination stays as it is:
  * the copy goes beside it under its name with the last byte replaced by '^'
@@ -227,13 +236,16 @@ int QVRAPI QVRDelTree(LPCSTR directory);
  * under its expanded name. Each file passes through a temporary in the
  * destination named with its first character replaced by '~' ('^' for a name
  * that begins with '~'), which is deleted. The first failure stops the copy
- * (0); 1 for a source that cannot be searched. */
+ * (0); 1 for a source that cannot be searched. A destination that is the
+ * source or lies inside it gives 0 with ERROR_INVALID_PARAMETER, and nothing
+ * is made. */
 int QVRAPI QVRDumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory);
 /* Windows NT only: schedules the files directly in `directory` and then the
  * directory for deletion at the restart (subdirectories are left alone).
  * Non-zero when the directory was scheduled; 0 on other platforms. */
 int QVRAPI InstRemTempDirNT(LPCSTR directory);
-/* Removes an empty directory (1), or schedules its removal and gives 1000. */
+/* Removes an empty directory (1), or schedules its removal and gives 1000;
+ * 0 for a NULL or empty path or a refused root (see above). */
 int QVRAPI QVRTryRemoveDir(LPCSTR directory);
 
 /* ---- Targets ---------------------------------------------------------- */

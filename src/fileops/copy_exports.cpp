@@ -1,7 +1,8 @@
 // fileops/copy_exports.cpp: copying, deleting and removing files and trees
 // for the installer. Each answers 1 when done, 1000 when part of the work
 // waits for the next restart (the file was in use), 0 on failure with the
-// reason in the last-error value.
+// reason in the last-error value. The removals refuse drive and share roots
+// and the system's own directories (fileops/tree_guard.h).
 #include "fileops/copy_tree.h"
 #include "qvrdll32.h"
 
@@ -21,7 +22,8 @@ extern "C" int WINAPI QVRDelTree(LPCSTR directory) noexcept {
     return qvr::DeleteTree(directory);
 }
 
-// Copies a tree, expanding compressed files to their expanded names.
+// Copies a tree, expanding compressed files to their expanded names; never
+// into the source itself.
 extern "C" int WINAPI QVRDumpDirectory(LPCSTR sourceDirectory,
                                        LPCSTR destinationDirectory) noexcept {
     return qvr::DumpDirectory(sourceDirectory, destinationDirectory);

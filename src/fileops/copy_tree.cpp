@@ -4,6 +4,7 @@
 #include "fileops/deferred_ops.h"
 #include "fileops/directory.h"
 #include "fileops/path_helpers.h"
+#include "fileops/tree_guard.h"
 #include "frame/platform.h"
 #include "util/unique.h"
 
@@ -285,7 +286,9 @@ int DeleteTree(LPCSTR directory) {
             SetCurrentDirectoryA(windows);
     }
 
-    const int result = DeleteTreeHere(directory);
+    // The root is judged where the walk will resolve it: "." and relative
+    // paths now name the Windows directory or lie inside it.
+    const int result = IsAllowedTreeRoot(directory) ? DeleteTreeHere(directory) : RESULT_FAILED;
 
     if (saved[0] != '\0') {
         LastErrorGuard keep;
@@ -294,9 +297,11 @@ int DeleteTree(LPCSTR directory) {
     return result;
 }
 
-int DumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory) {
-    if (IsNullOrEmpty(sourceDirectory) || IsNullOrEmpty(destinationDirectory))
-        return Fail(ERROR_INVALID_PARAMETER);
+namespace {
+
+// The walk of DumpDirectory, once the destination is known to lie outside
+// the source.
+int DumpTree(LPCSTR sourceDirectory, LPCSTR destinationDirectory) {
     // An existing directory is fine; a missing parent makes the copies fail.
     CreateDirectoryA(destinationDirectory, nullptr);
 
@@ -312,7 +317,7 @@ int DumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory) {
             if (!JoinPath(from, sourceDirectory, name) || !JoinPath(to, destinationDirectory, name))
                 step = RESULT_FAILED;
             else
-                step = DumpDirectory(from, to);
+                step = DumpTree(from, to);
         } else {
             step = DumpOneFile(sourceDirectory, destinationDirectory, name);
         }
@@ -327,9 +332,24 @@ int DumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory) {
     return result;
 }
 
+} // namespace
+
+int DumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory) {
+    if (IsNullOrEmpty(sourceDirectory) || IsNullOrEmpty(destinationDirectory))
+        return Fail(ERROR_INVALID_PARAMETER);
+    // A destination inside the source would be walked as part of the source
+    // and copied into itself, level after level.
+    if (!IsAllowedCopyTarget(sourceDirectory, destinationDirectory))
+        return RESULT_FAILED;
+    return DumpTree(sourceDirectory, destinationDirectory);
+}
+
 int RemoveTempDirAtRestartNT(LPCSTR directory) {
     if (IsNullOrEmpty(directory))
         return Fail(ERROR_INVALID_PARAMETER);
+    // Refused on every platform, so that the answer does not depend on it.
+    if (!IsAllowedTreeRoot(directory))
+        return RESULT_FAILED;
     if (!IsWindowsNT())
         return 0;
     ClearReadOnly(directory);
@@ -350,6 +370,8 @@ int TryRemoveDir(LPCSTR directory) {
     // An empty path names no directory: nothing is scheduled for it.
     if (IsNullOrEmpty(directory))
         return Fail(ERROR_INVALID_PARAMETER);
+    if (!IsAllowedTreeRoot(directory))
+        return RESULT_FAILED;
     if (RemoveDirectoryA(directory))
         return RESULT_DONE;
     char shortBuffer[kPathBufferSize];

@@ -34,12 +34,20 @@ int CopyFileOrDefer(LPCSTR destination, LPCSTR source);
 // Deletes `path` now, or at the next restart when it is in use.
 int DeleteFileOrDefer(LPCSTR path);
 
+// DeleteTree, RemoveTempDirAtRestartNT and TryRemoveDir refuse a root that
+// IsAllowedTreeRoot refuses (fileops/tree_guard.h: drive and share roots,
+// the Windows and system directories and what holds them): 0 with
+// ERROR_ACCESS_DENIED, before anything is touched or scheduled.
+
 // Removes `directory` with everything in it. The process's current directory
-// is the Windows directory during the call and restored afterwards.
+// is the Windows directory during the call (relative paths are resolved
+// there) and restored afterwards.
 int DeleteTree(LPCSTR directory);
 
 // Copies the tree `sourceDirectory` into `destinationDirectory`, expanding
-// compressed files; they arrive under their expanded names.
+// compressed files; they arrive under their expanded names. A destination
+// that is the source or lies inside it gives 0 with ERROR_INVALID_PARAMETER
+// and nothing is made.
 int DumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory);
 
 // NT only: schedules the files directly in `directory`, then the directory,

@@ -120,6 +120,15 @@ int UpdateFile(LPCSTR path, const void* data, LONG offset, DWORD length) {
     HFileHandle file(OpenFileRaw(path, &info, OF_READWRITE));
     if (!file)
         return 0;
+    // The bytes are overwritten in place: an offset before the start (where
+    // the failed seek would leave the write at byte 0) or past the end (where
+    // the file would grow by the gap) writes nothing.
+    const DWORD size =
+        GetFileSize(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file.get())), nullptr);
+    if (offset < 0 || static_cast<DWORD>(offset) > size) {
+        SetLastError(offset < 0 ? ERROR_NEGATIVE_SEEK : ERROR_HANDLE_EOF);
+        return 0;
+    }
     _llseek(file.get(), offset, FILE_BEGIN);
     // _lwrite of 0 bytes would truncate the file at the offset; a zero-length
     // update fails without touching the file.

@@ -20,13 +20,15 @@ extern "C" DWORD WINAPI QVRGetSelectedSize(DWORD* second) noexcept {
 }
 
 // Window enumeration callback: stops at the first window that has an
-// instance handle and stores that handle in the cell at `found`.
+// instance handle and stores that handle in the cell at `found` (nowhere when
+// `found` is 0).
 extern "C" BOOL WINAPI TaskEnumProc(HWND window, LPARAM found) noexcept {
     // GetWindowLongA(GWL_HINSTANCE) in the 32-bit DLL; the pointer-sized form
     // is the only one that works in a 64-bit process.
     LONG_PTR instance = GetWindowLongPtrA(window, GWLP_HINSTANCE);
     if (instance == 0)
         return TRUE;
-    *reinterpret_cast<LONG_PTR*>(found) = instance;
+    if (found != 0)
+        *reinterpret_cast<LONG_PTR*>(found) = instance;
     return FALSE;
 }

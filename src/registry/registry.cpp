@@ -215,8 +215,10 @@ LONG DeleteRegValue(HKEY root, LPCSTR subKey, LPCSTR valueName) {
     LONG code = RegOpenKeyA(root, subKey, &opened);
     if (code != ERROR_SUCCESS)
         return code;
-    RegKey key(opened);
-    RegDeleteValueA(key.get(), valueName);
+    // For a null or empty subkey RegOpenKeyA hands back `root` itself: that
+    // handle is the caller's and stays open.
+    RegKey key(opened != root ? opened : nullptr);
+    RegDeleteValueA(opened, valueName);
     return ERROR_SUCCESS;
 }
 

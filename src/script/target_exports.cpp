@@ -40,12 +40,24 @@ extern "C" void WINAPI DeleteTargetBuffers(void* record) noexcept {
     qvr::DeleteTargetBuffers(record);
 }
 
+// A target's text is a path: a buffer of more than this many characters is
+// never needed, and asking for one is refused instead of taken from the heap.
+constexpr int kTargetBufferMax = 0xFFFF;
+
 // A buffer the installer writes a target's text into directly.
 extern "C" char* WINAPI GetTargetBufPtr(void* record, int index, int minLength) noexcept {
+    if (minLength > kTargetBufferMax) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     return qvr::GetTargetBuffer(record, index, minLength);
 }
 
-// Copies one record's targets into another's table.
+// Copies one record's targets into another's table. A table without a slot
+// array has no targets to give and no room to take them, whatever its count.
 extern "C" void WINAPI DeepCloneTargets(TargetTable* destination, TargetTable* source) noexcept {
+    if (destination == nullptr || source == nullptr || destination->slots == nullptr ||
+        source->slots == nullptr)
+        return;
     qvr::DeepCloneTargets(destination, source);
 }

@@ -230,7 +230,8 @@ int BatchTextFile::PathExists(LPCSTR directory) {
 }
 
 int BatchTextFile::AddPath(LPCSTR directory, LONG* result) {
-    if (directory == nullptr)
+    // An empty name is no directory: nothing to put on the path.
+    if (directory == nullptr || *directory == '\0')
         return 0;
     if (PathExists(directory) == 1)
         return 0;

@@ -4,6 +4,7 @@
 #include "fileops/fileops_test.h"
 #include "frame/platform.h"
 #include "support/exports.h"
+#include "support/tree_area.h"
 
 #include <gtest/gtest.h>
 
@@ -43,17 +44,11 @@ std::pair<std::string, std::string> LzSample() {
 
 class CopyTreeTest : public RestartTest {
   protected:
+    // The tree operations go through the test areas' guard (support/tree_area.h).
     TwoPathFn copyFile = Exports().QVRCopyFile;
     OnePathFn deleteFile = Exports().QVRDeleteFile;
-    OnePathFn delTree = Exports().QVRDelTree;
-    TwoPathFn dumpDirectory = Exports().QVRDumpDirectory;
-    OnePathFn remTempDirNt = Exports().InstRemTempDirNT;
-    OnePathFn tryRemoveDir = Exports().QVRTryRemoveDir;
 
-    void SetUp() override {
-        ASSERT_TRUE(copyFile && deleteFile && delTree && dumpDirectory && remTempDirNt &&
-                    tryRemoveDir);
-    }
+    void SetUp() override { ASSERT_TRUE(copyFile && deleteFile); }
 };
 
 // In use means the open failed with an error code sharing a bit with 0x25.
@@ -67,6 +62,8 @@ TEST_F(CopyTreeTest, InUseByTheErrorCodeBits) {
         EXPECT_EQ(qvr::IsFileInUse(path.c_str()), expected) << path;
 }
 
+// (Tree operations with null or empty paths, which stand for the current
+// directory: tree_refusal_test.)
 TEST_F(CopyTreeTest, BadArgumentsFailWithAReason) {
     const std::string source = dir / "source.bin", d = dir / "d", nope = dir / "nope";
     WriteBytes(source, "data");
@@ -75,11 +72,7 @@ TEST_F(CopyTreeTest, BadArgumentsFailWithAReason) {
         {[&] { return copyFile(d.c_str(), nope.c_str()); }, ERROR_FILE_NOT_FOUND},
         {[&] { return copyFile((nope + "\\x").c_str(), source.c_str()); }, ERROR_PATH_NOT_FOUND},
         {[&] { return deleteFile(""); }, ERROR_INVALID_PARAMETER},
-        {[&] { return delTree(nullptr); }, ERROR_INVALID_PARAMETER},
-        {[&] { return delTree(source.c_str()); }, 0}, // 0: any reason, as long as one is left
-        {[&] { return dumpDirectory(d.c_str(), nullptr); }, ERROR_INVALID_PARAMETER},
-        {[&] { return remTempDirNt(""); }, ERROR_INVALID_PARAMETER},
-        {[&] { return tryRemoveDir(""); }, ERROR_INVALID_PARAMETER}};
+        {[&] { return SafeDelTree(source.c_str()); }, 0}}; // 0: any reason, as long as one is left
     for (size_t row = 0; row < std::size(rows); ++row) {
         SetLastError(0xDEADBEEF);
         EXPECT_EQ(rows[row].first(), 0) << row;
@@ -130,9 +123,9 @@ TEST_F(CopyTreeTest, WorkOnHeldFilesIsDoneAtTheRestart) {
             ASSERT_TRUE(holder);
         EXPECT_EQ(copyFile(target.c_str(), (dir / "NEW.DLL").c_str()), 1000);
         EXPECT_EQ(deleteFile(longName.c_str()), 1000);
-        EXPECT_EQ(delTree(root.c_str()), 1000);
+        EXPECT_EQ(SafeDelTree(root.c_str()), 1000);
         if (!compressed.empty()) {
-            EXPECT_EQ(dumpDirectory(dumpFrom.c_str(), dumpTo.c_str()), 1000);
+            EXPECT_EQ(SafeDumpDirectory(dumpFrom.c_str(), dumpTo.c_str()), 1000);
             expected.push_back({NtPath(dumped), ""});
             expected.push_back({NtPath(dumpTo + "\\FOO.DL^"), "!" + NtPath(dumped)});
         }
@@ -140,7 +133,7 @@ TEST_F(CopyTreeTest, WorkOnHeldFilesIsDoneAtTheRestart) {
     // The temporary directory's own files by their long names, not those of
     // its subdirectory, then the directory; a path in a missing directory
     // fails the in-use test with ERROR_PATH_NOT_FOUND and is scheduled too.
-    EXPECT_NE(remTempDirNt(temp.c_str()), 0);
+    EXPECT_NE(SafeRemTempDirNT(temp.c_str()), 0);
     EXPECT_EQ(GetFileAttributesA((temp + "\\ro.tmp").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(deleteFile(missing.c_str()), 1000);
     expected.insert(expected.end(),
@@ -176,7 +169,7 @@ TEST_F(CopyTreeTest, DelTree) {
     SetFileAttributesA((root + "\\sub").c_str(), FILE_ATTRIBUTE_READONLY);
     char saved[MAX_PATH], current[MAX_PATH];
     GetCurrentDirectoryA(sizeof saved, saved);
-    EXPECT_EQ(delTree(root.c_str()), 1);
+    EXPECT_EQ(SafeDelTree(root.c_str()), 1);
     GetCurrentDirectoryA(sizeof current, current);
     EXPECT_STREQ(current, saved);
     EXPECT_EQ(GetFileAttributesA(root.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -186,14 +179,14 @@ TEST_F(CopyTreeTest, DelTree) {
     qvr::FileHandle holder = HoldOpen(stuck + "\\in use");
     ASSERT_TRUE(holder);
     SetLastError(0xDEADBEEF);
-    EXPECT_EQ(delTree(stuck.c_str()), 0);
+    EXPECT_EQ(SafeDelTree(stuck.c_str()), 0);
     EXPECT_NE(GetLastError(), 0xDEADBEEFu);
     EXPECT_EQ(Listing(stuck), std::set<std::string>{"in use"});
     holder.reset();
 
     // The tree being removed is the current directory.
     ASSERT_TRUE(SetCurrentDirectoryA(stuck.c_str()));
-    EXPECT_EQ(delTree(stuck.c_str()), 1);
+    EXPECT_EQ(SafeDelTree(stuck.c_str()), 1);
     SetCurrentDirectoryA(saved);
     EXPECT_EQ(Listing(dir.path()), std::set<std::string>());
     EXPECT_TRUE(Pending().empty());
@@ -212,7 +205,7 @@ TEST_F(CopyTreeTest, DumpDirectoryExpandsUnderExpandedNames) {
     WriteBytes(source + "\\FOO.DLL_", compressed);
     WriteBytes(source + "\\~PLAIN.BIN", binary); // copied as is; its own temporary's name
     WriteBytes(source + "\\sub\\DEEP.DL_", classic);
-    EXPECT_EQ(dumpDirectory(source.c_str(), destination.c_str()), 1);
+    EXPECT_EQ(SafeDumpDirectory(source.c_str(), destination.c_str()), 1);
     EXPECT_EQ(Listing(destination), (std::set<std::string>{"FOO.DLL", "~PLAIN.BIN", "sub",
                                                            "sub\\DEEP.DLL", "sub\\empty"}));
     EXPECT_EQ(ReadBytes(destination + "\\FOO.DLL"), payload);
@@ -221,10 +214,10 @@ TEST_F(CopyTreeTest, DumpDirectoryExpandsUnderExpandedNames) {
     // Deeper than the 128 bytes of OFSTRUCT's path, through which the LZ
     // functions open files: the files go by their short forms.
     const std::string deep = dir / std::string(150, 'd');
-    EXPECT_EQ(dumpDirectory((source + "\\sub").c_str(), deep.c_str()), 1);
+    EXPECT_EQ(SafeDumpDirectory((source + "\\sub").c_str(), deep.c_str()), 1);
     EXPECT_EQ(ReadBytes(deep + "\\DEEP.DLL"), payload);
     // A missing source copies nothing into a new destination.
-    EXPECT_EQ(dumpDirectory((dir / "none").c_str(), (dir / "made").c_str()), 1);
+    EXPECT_EQ(SafeDumpDirectory((dir / "none").c_str(), (dir / "made").c_str()), 1);
     EXPECT_EQ(Listing(dir / "made"), std::set<std::string>());
     EXPECT_TRUE(Pending().empty());
 }

@@ -5,6 +5,7 @@
 #include "fileops/copy_tree.h"
 #include "fileops/fileops_test.h"
 #include "frame/platform.h"
+#include "support/tree_area.h"
 
 #include <gtest/gtest.h>
 
@@ -115,13 +116,13 @@ TEST_F(DeferredOpsTest, Win95WritesWininitBatchAndRunOnce) {
     const std::string root = dir / "tree", held = root + "\\held.dll";
     MakeDirs({root});
     WriteBytes(held, "held");
-    EXPECT_EQ(qvr::RemoveTempDirAtRestartNT(root.c_str()), 0); // NT only
+    EXPECT_EQ(CallTreeOp(qvr::RemoveTempDirAtRestartNT, root.c_str()), 0); // NT only
     {
         qvr::FileHandle holder = HoldOpen(held);
         ASSERT_TRUE(holder);
-        EXPECT_EQ(qvr::DeleteTree(root.c_str()), 1000);
+        EXPECT_EQ(CallTreeOp(qvr::DeleteTree, root.c_str(), ResolvedIn::WindowsDirectory), 1000);
     }
-    EXPECT_EQ(qvr::TryRemoveDir(root.c_str()), 1000);
+    EXPECT_EQ(CallTreeOp(qvr::TryRemoveDir, root.c_str()), 1000);
     EXPECT_EQ(qvr::ScheduleDeleteAtRestart("C:\\APP\\OLD.DLL"), 1);
     EXPECT_EQ(qvr::ScheduleDeleteAtRestartNT("C:\\APP\\OLD.DLL"), 0);
     EXPECT_FALSE(RunOnceValue().present);

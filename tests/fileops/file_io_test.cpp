@@ -134,11 +134,14 @@ TEST_F(FileIoTest, UpdateFileOverwritesInPlace) {
     WriteBytes(path, "0123456789");
     EXPECT_EQ(updateFile(path.c_str(), "ab", 3, 2), 1);
     EXPECT_EQ(ReadBytes(path), "012ab56789");
-    EXPECT_EQ(updateFile(path.c_str(), "Z", 12, 1), 1); // past the end: the file grows
-    EXPECT_EQ(ReadBytes(path).size(), 13u);
+    // Only where the file is: from past its end nothing is written (no gap
+    // grows it); from inside it, the write may go on past the end.
+    EXPECT_EQ(updateFile(path.c_str(), "Z", 11, 1), 0);
+    EXPECT_EQ(updateFile(path.c_str(), "XYZ", 9, 3), 1);
+    EXPECT_EQ(ReadBytes(path), "012ab5678XYZ");
     // Length 0 fails and leaves the file as it was (no truncation).
     EXPECT_EQ(updateFile(path.c_str(), "x", 2, 0), 0);
-    EXPECT_EQ(ReadBytes(path).size(), 13u);
+    EXPECT_EQ(ReadBytes(path).size(), 12u);
     EXPECT_EQ(updateFile((dir / "missing").c_str(), "x", 0, 1), 0);
 }
 

@@ -57,3 +57,22 @@ if(QVR_MSCOMPRESS)
 else()
     message(WARNING "mscompress is missing: the LZ expansion tests skip themselves")
 endif()
+
+# What the tree operations refuse, judged without pointing them at anything
+# dangerous, and the test support's guard in front of them.
+qvr_add_test(tree_guard_test SOURCES fileops/tree_guard_test.cpp)
+
+# The tree operations pointed at drive roots, the Windows directory and the
+# current directory: a program of its own, run only in a throwaway copy of the
+# prefix from which nothing leads to the host (cmake/wine-sandbox.sh), as NT,
+# Windows 95 and Windows 3.1.
+add_executable(tree_refusal_test fileops/tree_refusal_test.cpp
+               ${CMAKE_SOURCE_DIR}/src/resources/qvrdll32.rc)
+target_link_libraries(tree_refusal_test PRIVATE qvr_test_support)
+target_compile_options(tree_refusal_test PRIVATE ${QVR_WARNINGS})
+target_link_options(tree_refusal_test PRIVATE -static)
+add_dependencies(tree_refusal_test qvrdll32)
+add_test(NAME tree_refusal_test
+         COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-sandbox.sh ${QVR_WINE_LOADER} ${QVR_WINE_PREFIX}
+                 $<TARGET_FILE:tree_refusal_test> win95 win31)
+set_tests_properties(tree_refusal_test PROPERTIES TIMEOUT 2400)

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 namespace qvrtest {
 
 namespace {
@@ -18,7 +20,7 @@ const char kRunOnceName[] = "Halvorix Installer for Windows"; // string 80
 const char* const kStateFiles[] = {"WININIT.QVR",  "_KRBINST.BAT", "_KRBINST.EXE", "_KRBINST.PIF",
                                    "_KRBSHEL.EXE", "~KRBINST.EXE", "~KRBINST.PIF", "~KRBSHEL.EXE"};
 
-using Value = RestartStateGuard::Value;
+using Value = RegValue;
 
 Value ReadValue(const char* key, const char* name) {
     Value v;
@@ -44,30 +46,47 @@ void WriteValue(const char* key, const char* name, const Value& v) {
 
 } // namespace
 
-RestartStateGuard::RestartStateGuard() {
+RestartSnapshot TakeRestartSnapshot() {
+    RestartSnapshot snapshot;
     for (const char* name : kStateFiles) {
-        std::string path = WindowsPath(name);
-        savedFiles_.push_back(FileExists(path) ? std::optional<std::string>(ReadBytes(path))
-                                               : std::nullopt);
+        const std::string path = WindowsPath(name);
+        snapshot.files.push_back(FileExists(path) ? std::optional<std::string>(ReadBytes(path))
+                                                  : std::nullopt);
+    }
+    snapshot.pending = ReadValue(kSessionManager, kPendingValue);
+    snapshot.runOnce = ReadValue(kRunOnceKey, kRunOnceName);
+    return snapshot;
+}
+
+void PrintTo(const RestartSnapshot& snapshot, std::ostream* out) {
+    for (size_t i = 0; i < snapshot.files.size(); ++i) {
+        if (snapshot.files[i])
+            *out << kStateFiles[i] << " (" << snapshot.files[i]->size() << " bytes) ";
+    }
+    *out << "pending: " << snapshot.pending.data.size()
+         << " bytes, RunOnce: " << (snapshot.runOnce.present ? snapshot.runOnce.data : "none");
+}
+
+RestartStateGuard::RestartStateGuard() : saved_(TakeRestartSnapshot()) {
+    for (const char* name : kStateFiles) {
+        const std::string path = WindowsPath(name);
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
-        files_.push_back(path);
     }
-    savedPending_ = ReadValue(kSessionManager, kPendingValue);
     WriteValue(kSessionManager, kPendingValue, Value());
-    savedRunOnce_ = ReadValue(kRunOnceKey, kRunOnceName);
     WriteValue(kRunOnceKey, kRunOnceName, Value());
 }
 
 RestartStateGuard::~RestartStateGuard() {
-    for (size_t i = 0; i < files_.size(); ++i) {
-        SetFileAttributesA(files_[i].c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(files_[i].c_str());
-        if (savedFiles_[i])
-            WriteBytes(files_[i], *savedFiles_[i]);
+    for (size_t i = 0; i < std::size(kStateFiles); ++i) {
+        const std::string path = WindowsPath(kStateFiles[i]);
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        if (saved_.files[i])
+            WriteBytes(path, *saved_.files[i]);
     }
-    WriteValue(kSessionManager, kPendingValue, savedPending_);
-    WriteValue(kRunOnceKey, kRunOnceName, savedRunOnce_);
+    WriteValue(kSessionManager, kPendingValue, saved_.pending);
+    WriteValue(kRunOnceKey, kRunOnceName, saved_.runOnce);
 }
 
 Value RunOnceValue() {

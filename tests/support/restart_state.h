@@ -5,10 +5,34 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace qvrtest {
+
+// A registry value as read: present or not, its type and its bytes.
+struct RegValue {
+    bool present = false;
+    unsigned long type = 0;
+    std::string data;
+    bool operator==(const RegValue& o) const {
+        return present == o.present && type == o.type && data == o.data;
+    }
+};
+
+// The whole restart state: the restart files and helpers in the Windows
+// directory (contents, or none), the pending operations and the RunOnce value.
+struct RestartSnapshot {
+    std::vector<std::optional<std::string>> files;
+    RegValue pending, runOnce;
+    bool operator==(const RestartSnapshot& o) const {
+        return files == o.files && pending == o.pending && runOnce == o.runOnce;
+    }
+};
+RestartSnapshot TakeRestartSnapshot();
+// For GoogleTest's messages: which parts are present.
+void PrintTo(const RestartSnapshot& snapshot, std::ostream* out);
 
 // Saves the restart state, clears it, and puts it back when destroyed.
 class RestartStateGuard {
@@ -18,16 +42,10 @@ class RestartStateGuard {
     RestartStateGuard(const RestartStateGuard&) = delete;
     RestartStateGuard& operator=(const RestartStateGuard&) = delete;
 
-    struct Value {
-        bool present = false;
-        unsigned long type = 0;
-        std::string data;
-    };
+    using Value = RegValue;
 
   private:
-    std::vector<std::string> files_;
-    std::vector<std::optional<std::string>> savedFiles_;
-    Value savedPending_, savedRunOnce_;
+    RestartSnapshot saved_;
 };
 
 // The RunOnce value the library writes for the restart helper (present is
