@@ -8,7 +8,7 @@
 #             the exports up by name (tests, demo host, benchmark).
 #   EXPECTED  the list of exported names that the export table check holds
 #             the DLL to, one a line.
-# cmake -DLISTS=a|b -DIS32=ON|OFF -DOUT=... -DHEADER=... -DEXPECTED=... -P make-def.cmake
+# cmake -DLISTS=a|b -DIS32=ON|OFF [-DOUT=...] [-DHEADER=...] [-DEXPECTED=...] -P make-def.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/export-list.cmake)
 string(REPLACE "|" ";" export_lists "${LISTS}")
 qvr_read_export_lists(exp ${export_lists})
@@ -34,6 +34,13 @@ foreach(i RANGE ${last})
     string(APPEND expected "${exported}\n")
 endforeach()
 string(APPEND header "\n")
-qvr_write_if_changed(${OUT} "${def}")
-qvr_write_if_changed(${HEADER} "${header}")
-qvr_write_if_changed(${EXPECTED} "${expected}")
+# Each output only when asked for (the native build wants the header alone).
+if(OUT)
+    qvr_write_if_changed(${OUT} "${def}")
+endif()
+if(HEADER)
+    qvr_write_if_changed(${HEADER} "${header}")
+endif()
+if(EXPECTED)
+    qvr_write_if_changed(${EXPECTED} "${expected}")
+endif()

@@ -26,6 +26,14 @@ extern "C" {
 #define QVRAPI WINAPI
 #endif
 
+/* The functions never throw: C++ callers see them as noexcept, which is also
+ * how the library defines them. */
+#ifdef __cplusplus
+#define QVR_NOEXCEPT noexcept
+#else
+#define QVR_NOEXCEPT
+#endif
+
 /* Opaque records that SaveFunctions/RestoreFunctions pass around. */
 typedef struct ScriptContext ScriptContext;
 typedef struct FileService FileService;
@@ -41,16 +49,16 @@ typedef struct FileService FileService;
 /* ---- Library frame ---------------------------------------------------- */
 
 /* Remembers the installer's main window. */
-void QVRAPI QVRSetHInstbin(HWND window);
+void QVRAPI QVRSetHInstbin(HWND window) QVR_NOEXCEPT;
 /* Asks the installer window (WM_COMMAND 509) for the selected size: returns
  * the first word of its reply and stores the second through `second` when it
  * is not NULL. */
-DWORD QVRAPI QVRGetSelectedSize(DWORD* second);
+DWORD QVRAPI QVRGetSelectedSize(DWORD* second) QVR_NOEXCEPT;
 /* Stores the current script context and file service through the pointers. */
-void QVRAPI SaveFunctions(ScriptContext** context, FileService** service);
+void QVRAPI SaveFunctions(ScriptContext** context, FileService** service) QVR_NOEXCEPT;
 /* Deletes the current context record and service and makes the given pair
  * current (images of the deleted record are not released). */
-void QVRAPI RestoreFunctions(ScriptContext* context, FileService* service);
+void QVRAPI RestoreFunctions(ScriptContext* context, FileService* service) QVR_NOEXCEPT;
 /* EnumWindows callback: stops at the first window with an instance handle
  * and stores that handle in the cell at `found`. Exported under the C++
  * decorated name of int __stdcall TaskEnumProc(HWND, long), which is
@@ -65,44 +73,44 @@ void QVRAPI RestoreFunctions(ScriptContext* context, FileService* service);
 #define QVR_TASKENUMPROC_NAME "?TaskEnumProc@@YGHPAUHWND__@@J@Z"
 #if defined(QVR_BUILDING_LIBRARY)
 /* The library defines it under a C name that its export list maps. */
-BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found);
+BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found) QVR_NOEXCEPT;
 #elif defined(_MSC_VER) && defined(__cplusplus) && !defined(_WIN64)
 } /* extern "C" */
-BOOL QVRAPI TaskEnumProc(struct HWND__* window, LPARAM found);
+BOOL QVRAPI TaskEnumProc(struct HWND__* window, LPARAM found) QVR_NOEXCEPT;
 extern "C" {
 #elif defined(__clang__)
-BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found) __asm__(QVR_TASKENUMPROC_NAME);
+BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found) QVR_NOEXCEPT __asm__(QVR_TASKENUMPROC_NAME);
 #elif defined(__GNUC__)
 /* The GNU assembler takes a name with '?' and '@' only in quotes. */
-BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found) __asm__("\"" QVR_TASKENUMPROC_NAME "\"");
+BOOL QVRAPI TaskEnumProc(HWND window, LPARAM found) QVR_NOEXCEPT __asm__("\"" QVR_TASKENUMPROC_NAME "\"");
 #endif
 
 /* ---- File I/O --------------------------------------------------------- */
 
 /* OpenFile(path, info, style): the HFILE, or -1 (HFILE_ERROR). */
-HFILE QVRAPI QVROpenFile(LPCSTR path, OFSTRUCT* info, UINT style);
+HFILE QVRAPI QVROpenFile(LPCSTR path, OFSTRUCT* info, UINT style) QVR_NOEXCEPT;
 /* Reads a whole file into a locked movable global block that the caller
  * owns. An empty file reads as one zero byte. Returns the locked pointer and
  * fills *block and *size; NULL (and *block = 0) on failure. */
-void* QVRAPI QVRLoadFile(LPCSTR path, HGLOBAL* block, DWORD* size);
+void* QVRAPI QVRLoadFile(LPCSTR path, HGLOBAL* block, DWORD* size) QVR_NOEXCEPT;
 /* Reads `length` bytes at `offset` into `buffer` (or, when it is NULL, into a
  * new locked global block that the caller owns). The range must end before
  * the file's last byte. Returns the buffer or NULL. */
-BYTE* QVRAPI QVRLoadFilePartial(LPCSTR path, BYTE* buffer, DWORD offset, DWORD length);
+BYTE* QVRAPI QVRLoadFilePartial(LPCSTR path, BYTE* buffer, DWORD offset, DWORD length) QVR_NOEXCEPT;
 /* Writes `length` bytes to the file opened with OpenFile style `style`
  * (OF_READWRITE alone appends). 1 on success, 0 on failure. */
-int QVRAPI QVRPutFile(LPCSTR path, const void* data, DWORD length, UINT style);
+int QVRAPI QVRPutFile(LPCSTR path, const void* data, DWORD length, UINT style) QVR_NOEXCEPT;
 /* Overwrites `length` bytes at `offset` in an existing file. 1 or 0. */
-int QVRAPI QVRUpdateFile(LPCSTR path, const void* data, LONG offset, DWORD length);
+int QVRAPI QVRUpdateFile(LPCSTR path, const void* data, LONG offset, DWORD length) QVR_NOEXCEPT;
 
 /* ---- Script loading and parsing --------------------------------------- */
 
 /* Loads and parses the installation script; starts a new script context.
  * 1 when the image was built, 0 otherwise. */
-int QVRAPI InfInit(LPCSTR path);
+int QVRAPI InfInit(LPCSTR path) QVR_NOEXCEPT;
 /* Adds the image of the disks.inf sections whose names begin with
  * `sectionPrefix` to the current context. 1 or 0. */
-int QVRAPI InfInitDiskInf(LPCSTR path, LPCSTR sectionPrefix);
+int QVRAPI InfInitDiskInf(LPCSTR path, LPCSTR sectionPrefix) QVR_NOEXCEPT;
 
 /* ---- Script queries ---------------------------------------------------- */
 /* A line is named by the address of its first byte in a parsed image; a
@@ -114,48 +122,48 @@ int QVRAPI InfInitDiskInf(LPCSTR path, LPCSTR sectionPrefix);
 
 /* Finds section `name` (ASCII case ignored) in `image` (NULL: the script):
  * the address of its first line, or NULL (also for a section without lines). */
-char* QVRAPI InfFindSection(char* image, LPCSTR name);
+char* QVRAPI InfFindSection(char* image, LPCSTR name) QVR_NOEXCEPT;
 /* Copies the value of `key` in `section` of `image` (NULL: the script) into
  * `value`: 1, or 0 and an empty string. */
-int QVRAPI InfGetProfileString(char* image, LPCSTR section, LPCSTR key, char* value);
+int QVRAPI InfGetProfileString(char* image, LPCSTR section, LPCSTR key, char* value) QVR_NOEXCEPT;
 /* Copies field `field` of `line` into `text` (0: the key, 1...: the values),
  * unquoted and trimmed: 1, or 0 and an empty string when the line has no such
  * field. A NULL `line` or `text` writes nothing and gives 1. */
-int QVRAPI InfParseField(char* line, WORD field, char* text);
+int QVRAPI InfParseField(char* line, WORD field, char* text) QVR_NOEXCEPT;
 /* The next line of the same section, or NULL. */
-char* QVRAPI InfNextLine(char* line);
+char* QVRAPI InfNextLine(char* line) QVR_NOEXCEPT;
 /* The start of the line that holds `line` (pass the address of the previous
  * line's last byte, line - 2, to step back a line), or NULL when that is a
  * section header or `line` lies in neither current image. */
-char* QVRAPI InfPrevLine(char* line);
+char* QVRAPI InfPrevLine(char* line) QVR_NOEXCEPT;
 /* Number of lines from `line` to the end of its section, `line` included. */
-int QVRAPI InfLineCount(char* line);
+int QVRAPI InfLineCount(char* line) QVR_NOEXCEPT;
 /* Copies the value named "section.key" (split at the last dot) from the
  * script into `value`: 1, or 0 and an empty string. `keyPath` is unchanged
  * afterwards unless `value` is the same buffer, which then holds the value. */
-int QVRAPI InfLookup(char* keyPath, char* value);
+int QVRAPI InfLookup(char* keyPath, char* value) QVR_NOEXCEPT;
 /* The address of the text after the last dot of `keyPath` (a dot in the first
  * position does not count), or `keyPath` itself. */
-char* QVRAPI InfGetNamedSection(char* keyPath);
+char* QVRAPI InfGetNamedSection(char* keyPath) QVR_NOEXCEPT;
 /* Row (from 0) of the first line of script section `section` whose field
  * `field` equals `match` ignoring case, or -1. Names and fields are compared
  * up to 511 characters. */
-SHORT QVRAPI InfSearchRow(LPCSTR section, WORD field, LPCSTR match);
+SHORT QVRAPI InfSearchRow(LPCSTR section, WORD field, LPCSTR match) QVR_NOEXCEPT;
 /* The parsed script image, or NULL. */
-char* QVRAPI InfGetScriptPtr(void);
+char* QVRAPI InfGetScriptPtr(void) QVR_NOEXCEPT;
 /* The parsed disks.inf image, or NULL. */
-char* QVRAPI InfGetDiskInfPtr(void);
+char* QVRAPI InfGetDiskInfPtr(void) QVR_NOEXCEPT;
 /* Releases both images and the current script context. */
-void QVRAPI InfClose(void);
+void QVRAPI InfClose(void) QVR_NOEXCEPT;
 /* Releases the disks.inf image; the script image stays. */
-void QVRAPI InfCloseDiskInf(void);
+void QVRAPI InfCloseDiskInf(void) QVR_NOEXCEPT;
 
 /* ---- Text files ------------------------------------------------------- */
 
 /* 1 when the command interpreter named by the environment variable COMSPEC
  * is KDOS.COM or ZDOS.COM (case-sensitive substring), else 0. Under those
  * shells the start-up batch file has no 127-character path limit. */
-int QVRAPI IsShellKdos(void);
+int QVRAPI IsShellKdos(void) QVR_NOEXCEPT;
 /* ---- Paths and directories ------------------------------------------- */
 
 /* Makes sure the directory `path` exists, creating every missing level.
@@ -163,45 +171,45 @@ int QVRAPI IsShellKdos(void);
  * 32-bit cell holding the upper-case drive letter; writing 8 there vetoes a
  * path with a drive. 0 exists or created, 1 vetoed, 2 not possible (or a
  * drive root of unknown type), 3 the root of a known drive (nothing done). */
-int QVRAPI QVRCreateDir(HWND window, LPCSTR path);
+int QVRAPI QVRCreateDir(HWND window, LPCSTR path) QVR_NOEXCEPT;
 /* Non-zero when `path` is a directory that can be entered; the current
  * directory is left as it was. */
-BOOL QVRAPI QVRIsValidDir(LPCSTR path);
+BOOL QVRAPI QVRIsValidDir(LPCSTR path) QVR_NOEXCEPT;
 /* 1 for a \\server\share path, else 0. */
-int QVRAPI IsUNCPath(LPCSTR path);
+int QVRAPI IsUNCPath(LPCSTR path) QVR_NOEXCEPT;
 /* Always 1: long file names are supported. */
-int QVRAPI QVRSystemSupportsLFN(void);
+int QVRAPI QVRSystemSupportsLFN(void) QVR_NOEXCEPT;
 /* GetVolumeInformationA of `root`: the low 16 bits of the file system flags,
  * maximum component length and serial number (all 0 on failure). */
 BOOL QVRAPI QVRGetLFNVolumeInfo(LPCSTR root, WORD* flags, WORD* maxComponentLength,
-                                WORD* serial);
+                                WORD* serial) QVR_NOEXCEPT;
 /* SetCurrentDirectoryA(path). */
-BOOL QVRAPI QVRChangeDirectory(LPCSTR path);
+BOOL QVRAPI QVRChangeDirectory(LPCSTR path) QVR_NOEXCEPT;
 /* The current directory into `buffer` (the first argument is ignored): 1, or
  * 0 on failure; a too small buffer is left empty with the result 1. */
-int QVRAPI QVRGetCurrentDirectory(int unused, LPSTR buffer, DWORD size);
+int QVRAPI QVRGetCurrentDirectory(int unused, LPSTR buffer, DWORD size) QVR_NOEXCEPT;
 /* CreateDirectoryA(path, NULL). */
-BOOL QVRAPI QVRMakeDirectory(LPCSTR path);
+BOOL QVRAPI QVRMakeDirectory(LPCSTR path) QVR_NOEXCEPT;
 /* set != 0: SetFileAttributesA(path, *attributes). set == 0: stores the
  * attributes in *attributes and returns 1, or 0 (with 0xFFFFFFFF stored) for
  * a missing path. */
-BOOL QVRAPI QVRGetSetFileAttributes(BOOL set, LPCSTR path, DWORD* attributes);
+BOOL QVRAPI QVRGetSetFileAttributes(BOOL set, LPCSTR path, DWORD* attributes) QVR_NOEXCEPT;
 /* MoveFileA(from, to); 0 when either name is NULL or empty. */
-BOOL QVRAPI QVRRenameFile(LPCSTR from, LPCSTR to);
+BOOL QVRAPI QVRRenameFile(LPCSTR from, LPCSTR to) QVR_NOEXCEPT;
 /* RemoveDirectoryA(path); 0 when `path` is NULL or empty. */
-BOOL QVRAPI QVRRemoveDirectory(LPCSTR path);
+BOOL QVRAPI QVRRemoveDirectory(LPCSTR path) QVR_NOEXCEPT;
 /* The short form of an existing path into `buffer`: 1, or 0 when the path
  * does not exist (1 with an empty buffer when it is too small). */
-int QVRAPI QVRGetNonLFNName(LPCSTR path, LPSTR buffer, DWORD size);
+int QVRAPI QVRGetNonLFNName(LPCSTR path, LPSTR buffer, DWORD size) QVR_NOEXCEPT;
 /* Always 0; the arguments are ignored. */
-int QVRAPI QVRGetLFNName(DWORD unused1, DWORD unused2, DWORD unused3);
+int QVRAPI QVRGetLFNName(DWORD unused1, DWORD unused2, DWORD unused3) QVR_NOEXCEPT;
 /* FindFirstFileA(pattern, data) (`attributes` is ignored): the search
  * handle, or NULL (never INVALID_HANDLE_VALUE) when nothing is found. */
-HANDLE QVRAPI QVRFindFirstFile(LPCSTR pattern, DWORD attributes, WIN32_FIND_DATAA* data);
+HANDLE QVRAPI QVRFindFirstFile(LPCSTR pattern, DWORD attributes, WIN32_FIND_DATAA* data) QVR_NOEXCEPT;
 /* FindNextFileA(search, data). */
-BOOL QVRAPI QVRFindNextFile(HANDLE search, WIN32_FIND_DATAA* data);
+BOOL QVRAPI QVRFindNextFile(HANDLE search, WIN32_FIND_DATAA* data) QVR_NOEXCEPT;
 /* FindClose(search); 1 for a NULL handle. */
-BOOL QVRAPI QVRFindClose(HANDLE search);
+BOOL QVRAPI QVRFindClose(HANDLE search) QVR_NOEXCEPT;
 
 /* ---- Copy, delete and tree operations --------------------------------- */
 /* Each gives 1 when done, QVR_DEFERRED_TO_RESTART (1000) when something was
@@ -222,15 +230,15 @@ BOOL QVRAPI QVRFindClose(HANDLE search);
 /* Copies `source` to `destination`. An in-use destination stays as it is:
  * the copy goes beside it under its name with the last byte replaced by '^'
  * (FOO.DLL -> FOO.DL^) and takes its place at the restart. */
-int QVRAPI QVRCopyFile(LPCSTR destination, LPCSTR source);
+int QVRAPI QVRCopyFile(LPCSTR destination, LPCSTR source) QVR_NOEXCEPT;
 /* Deletes a file, or schedules an in-use one for deletion. */
-int QVRAPI QVRDeleteFile(LPCSTR path);
+int QVRAPI QVRDeleteFile(LPCSTR path) QVR_NOEXCEPT;
 /* Removes a directory with all it holds; in-use files, and then the
  * directory, are scheduled (1000). Read-only files and a read-only directory
  * lose that attribute; a directory's other attributes are not changed. 0 for
  * a missing directory or one that cannot be removed. The current directory
  * is the Windows directory during the call and restored afterwards. */
-int QVRAPI QVRDelTree(LPCSTR directory);
+int QVRAPI QVRDelTree(LPCSTR directory) QVR_NOEXCEPT;
 /* Copies the tree `sourceDirectory` into `destinationDirectory` (created
  * when missing), expanding LZ-compressed files: FOO.DL_ arrives as FOO.DLL,
  * under its expanded name. Each file passes through a temporary in the
@@ -239,14 +247,14 @@ int QVRAPI QVRDelTree(LPCSTR directory);
  * (0); 1 for a source that cannot be searched. A destination that is the
  * source or lies inside it gives 0 with ERROR_INVALID_PARAMETER, and nothing
  * is made. */
-int QVRAPI QVRDumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory);
+int QVRAPI QVRDumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory) QVR_NOEXCEPT;
 /* Windows NT only: schedules the files directly in `directory` and then the
  * directory for deletion at the restart (subdirectories are left alone).
  * Non-zero when the directory was scheduled; 0 on other platforms. */
-int QVRAPI InstRemTempDirNT(LPCSTR directory);
+int QVRAPI InstRemTempDirNT(LPCSTR directory) QVR_NOEXCEPT;
 /* Removes an empty directory (1), or schedules its removal and gives 1000;
  * 0 for a NULL or empty path or a refused root (see above). */
-int QVRAPI QVRTryRemoveDir(LPCSTR directory);
+int QVRAPI QVRTryRemoveDir(LPCSTR directory) QVR_NOEXCEPT;
 
 /* ---- Targets ---------------------------------------------------------- */
 
@@ -277,31 +285,31 @@ typedef struct TargetTable {
  * characters). On a relative target, nameOnly != 0 keeps only the value's
  * last component and the relation; nameOnly == 0 makes it absolute. 1 stored,
  * 0 not stored (the old text stays). */
-int QVRAPI SetTarget(void* record, int index, LPCSTR value, BOOL nameOnly);
+int QVRAPI SetTarget(void* record, int index, LPCSTR value, BOOL nameOnly) QVR_NOEXCEPT;
 /* The target's full path into `path` (which must hold the base text, one
  * backslash and the target's text): returns `path`, empty for an empty slot;
  * NULL for a negative index or a record without a table. A target relative
  * to a non-target variable shows a message box and gives its own text. */
-char* QVRAPI GetTarget(void* record, int index, char* path);
+char* QVRAPI GetTarget(void* record, int index, char* path) QVR_NOEXCEPT;
 /* Stores the relation word (e.g. 0x00010002: relative to TARGET2) of an
  * existing target: non-zero, 0 for an empty slot, `index` when negative. */
-int QVRAPI SetRelativeTarget(void* record, int index, DWORD relation);
+int QVRAPI SetRelativeTarget(void* record, int index, DWORD relation) QVR_NOEXCEPT;
 /* The relation word of a target, or -1 (0xFFFFFFFF) when there is none. */
-DWORD QVRAPI GetRelativeTarget(void* record, int index);
+DWORD QVRAPI GetRelativeTarget(void* record, int index) QVR_NOEXCEPT;
 /* "TARGET" -> 0, "TARGETn" -> n (read like atol); -1 for anything else. */
-int QVRAPI GetTargetIndex(LPCSTR name);
+int QVRAPI GetTargetIndex(LPCSTR name) QVR_NOEXCEPT;
 /* Gives the record a new, empty table of `slotCount` slots (0: 20), dropping
  * the old one. 1 when the record has a table, else 0. */
-int QVRAPI InitTargetBuffers(void* record, DWORD slotCount);
+int QVRAPI InitTargetBuffers(void* record, DWORD slotCount) QVR_NOEXCEPT;
 /* Drops the record's table; the targets' text buffers stay valid. */
-void QVRAPI DeleteTargetBuffers(void* record);
+void QVRAPI DeleteTargetBuffers(void* record) QVR_NOEXCEPT;
 /* A writable buffer for the target's text of at least minLength + 1 bytes
  * (a new one holds exactly that), creating an empty target first when the
  * slot is empty; NULL when out of range or out of memory. */
-char* QVRAPI GetTargetBufPtr(void* record, int index, int minLength);
+char* QVRAPI GetTargetBufPtr(void* record, int index, int minLength) QVR_NOEXCEPT;
 /* Copies every target of `source` (text and relation) into the slot of the
  * same index in `destination`, with buffers of the destination's own. */
-void QVRAPI DeepCloneTargets(TargetTable* destination, TargetTable* source);
+void QVRAPI DeepCloneTargets(TargetTable* destination, TargetTable* source) QVR_NOEXCEPT;
 
 /* ---- Text file handles and the TF family ------------------------------ */
 /* A text file is loaded whole into a list of lines, edited by line number
@@ -346,43 +354,43 @@ void QVRAPI DeepCloneTargets(TargetTable* destination, TargetTable* source);
  * marker 1 is what TFRemLine puts in front of a line. `ansiCase` non-zero
  * lower-cases for comparisons with CharLowerA, zero only A to Z. */
 int QVRAPI CreateTextFileObject(LPCSTR fileName, int type, LPCSTR marker1, LPCSTR marker2,
-                                LPCSTR marker3, LPCSTR marker4, DWORD ansiCase);
+                                LPCSTR marker3, LPCSTR marker4, DWORD ansiCase) QVR_NOEXCEPT;
 /* Frees the object and its handle without writing the file: 1, else 0. */
-int QVRAPI DestroyTextFileObject(DWORD handle);
+int QVRAPI DestroyTextFileObject(DWORD handle) QVR_NOEXCEPT;
 /* 1 when the handle names an open text file, else 0. */
-int QVRAPI IsValidTextFile(DWORD handle);
+int QVRAPI IsValidTextFile(DWORD handle) QVR_NOEXCEPT;
 
 /* Number of lines, deleted ones included. */
-int QVRAPI TFGetLineCount(DWORD handle);
+int QVRAPI TFGetLineCount(DWORD handle) QVR_NOEXCEPT;
 /* Add a line as the first or last line; type 4: at the top or the tail of
  * the current section's body, its header appended to the file first when
  * it is missing (0 while no section is chosen). 1, or 0 for a NULL or empty
  * text. */
-int QVRAPI TFAddLineTop(DWORD handle, LPCSTR text);
-int QVRAPI TFAddLineTail(DWORD handle, LPCSTR text);
+int QVRAPI TFAddLineTop(DWORD handle, LPCSTR text) QVR_NOEXCEPT;
+int QVRAPI TFAddLineTail(DWORD handle, LPCSTR text) QVR_NOEXCEPT;
 /* Adds a line after line `index` (at the end when `index` is past the last
  * line; 0 for a negative index). Type 4: inside the current section, after
  * max(index, first body line), or at its tail. */
-int QVRAPI TFInsertLine(DWORD handle, LPCSTR text, int index);
+int QVRAPI TFInsertLine(DWORD handle, LPCSTR text, int index) QVR_NOEXCEPT;
 /* The line's flags (QVR_LINE_...), or QVR_NO_LINE_FLAGS for a missing line
  * or a handle that is 0 or not open. */
-DWORD QVRAPI TFGetLineFlags(DWORD handle, int index);
+DWORD QVRAPI TFGetLineFlags(DWORD handle, int index) QVR_NOEXCEPT;
 /* Stores the whole flags word: 1, or 0 for a missing line. */
-int QVRAPI TFSetLineFlags(DWORD handle, int index, DWORD flags);
+int QVRAPI TFSetLineFlags(DWORD handle, int index, DWORD flags) QVR_NOEXCEPT;
 /* Copies the line's text (with its line end, at most 511 characters) cut to
  * `size` characters into `buffer` (size + 1 bytes): `buffer`, or NULL. */
-LPSTR QVRAPI TFGetLineText(DWORD handle, int index, LPSTR buffer, int size);
+LPSTR QVRAPI TFGetLineText(DWORD handle, int index, LPSTR buffer, int size) QVR_NOEXCEPT;
 /* The same as TFGetLineText: the text as stored, not a parsed form. */
-LPSTR QVRAPI TFGetParsedLineText(DWORD handle, int index, LPSTR buffer, int size);
+LPSTR QVRAPI TFGetParsedLineText(DWORD handle, int index, LPSTR buffer, int size) QVR_NOEXCEPT;
 /* Replaces the line's text; flags unchanged. 1, or 0 for a missing line. */
-int QVRAPI TFSetLineText(DWORD handle, int index, LPCSTR text);
+int QVRAPI TFSetLineText(DWORD handle, int index, LPCSTR text) QVR_NOEXCEPT;
 /* Comments the line out: marker 1, a blank, the old text (QVR_LINE_REMARKED).
  * Type 4: only lines of the current section. 1 or 0. */
-int QVRAPI TFRemLine(DWORD handle, int index);
+int QVRAPI TFRemLine(DWORD handle, int index) QVR_NOEXCEPT;
 /* Marks the line QVR_LINE_DELETED: it keeps its number but is not written.
  * Type 4: only lines of the current section, whose window then ends one
  * line earlier. 1 or 0. */
-int QVRAPI TFDeleteLine(DWORD handle, int index);
+int QVRAPI TFDeleteLine(DWORD handle, int index) QVR_NOEXCEPT;
 /* The first line from `firstIndex` whose parsed text (trimmed, lower-cased,
  * blank runs made one) matches `pattern`, or -1 (also for a handle that is
  * 0 or not open). The pattern matches at the start of the text; "*" between
@@ -390,43 +398,43 @@ int QVRAPI TFDeleteLine(DWORD handle, int index);
  * from the start, "**" stands for a literal "*". Remarked and comment lines
  * are skipped unless `includeComments` is non-zero. Type 4: only inside the
  * current section. */
-int QVRAPI TFLineExists(DWORD handle, int firstIndex, LPCSTR pattern, int includeComments);
+int QVRAPI TFLineExists(DWORD handle, int firstIndex, LPCSTR pattern, int includeComments) QVR_NOEXCEPT;
 /* Bytes of the output image (lines not deleted). */
-DWORD QVRAPI TFGetSize(DWORD handle);
+DWORD QVRAPI TFGetSize(DWORD handle) QVR_NOEXCEPT;
 /* The edited text, every line not deleted in order, in a new locked movable
  * global block (one zero byte after the text) that the caller owns; its
  * length goes to *size. NULL when there is nothing to write. */
-LPSTR QVRAPI TFCreateOutput(DWORD handle, DWORD* size);
+LPSTR QVRAPI TFCreateOutput(DWORD handle, DWORD* size) QVR_NOEXCEPT;
 /* Type 1: puts `directory` first on every PATH line that sets the path
  * outright (or was added by the library), else appends
  * "set path=DIR;%path%". Returns the line count after extending lines, the
  * number of the appended line, or -1 when nothing was added (already on the
  * path, no lines, other types, bad handle). */
-LONG QVRAPI TFAddPath(DWORD handle, LPCSTR directory);
+LONG QVRAPI TFAddPath(DWORD handle, LPCSTR directory) QVR_NOEXCEPT;
 /* Type 1: 1 when `directory` (case ignored) is on the search path, else 0.
  * Other types give 1. */
-int QVRAPI TFPathExists(DWORD handle, LPCSTR directory);
+int QVRAPI TFPathExists(DWORD handle, LPCSTR directory) QVR_NOEXCEPT;
 /* Type 1: 1 when the path the file builds stays within 127 characters (or
  * COMSPEC is KDOS.COM or ZDOS.COM), else 0. Other types give 1. */
-int QVRAPI TFCheckPathLen(DWORD handle);
+int QVRAPI TFCheckPathLen(DWORD handle) QVR_NOEXCEPT;
 /* Type 2: add "[common]" CR LF as the first (last) line, even when the file
  * has one: 1, or 0 when memory is out. Other types give 1 and do nothing. */
-int QVRAPI TFAddTopCommon(DWORD handle);
-int QVRAPI TFAddBottomCommon(DWORD handle);
+int QVRAPI TFAddTopCommon(DWORD handle) QVR_NOEXCEPT;
+int QVRAPI TFAddBottomCommon(DWORD handle) QVR_NOEXCEPT;
 /* Type 2: 1 once TFAddTopCommon (TFAddBottomCommon) added a header to this
  * file, else 0. Other types give 1. */
-int QVRAPI TFIsCommonAddedTop(DWORD handle);
-int QVRAPI TFIsCommonAddedBottom(DWORD handle);
+int QVRAPI TFIsCommonAddedTop(DWORD handle) QVR_NOEXCEPT;
+int QVRAPI TFIsCommonAddedBottom(DWORD handle) QVR_NOEXCEPT;
 /* Type 4: chooses the section `name` (at most 260 characters; case ignored;
  * "*" as in TFLineExists) for the line operations: its header's line
  * number, or -1 when the file lacks it (the name stays chosen and the next
  * add creates the header at the end of the file). Other types give 0. */
-int QVRAPI TFSetSection(DWORD handle, LPCSTR name);
+int QVRAPI TFSetSection(DWORD handle, LPCSTR name) QVR_NOEXCEPT;
 /* Type 4: forgets the current section. 1. */
-int QVRAPI TFClearSection(DWORD handle);
+int QVRAPI TFClearSection(DWORD handle) QVR_NOEXCEPT;
 /* Type 1: adds a line just before the line that starts Windows (at the end
  * when there is none). Other types: as TFAddLineTail. */
-int QVRAPI TFBeforeWin(DWORD handle, LPCSTR text);
+int QVRAPI TFBeforeWin(DWORD handle, LPCSTR text) QVR_NOEXCEPT;
 
 /* ---- Registry --------------------------------------------------------- */
 
@@ -454,12 +462,12 @@ typedef struct RegValueSearch {
 
 /* RegCreateKeyExA with KEY_ALL_ACCESS and the class `keyClass`; the key is
  * closed again. Returns the registry's error code. */
-LONG QVRAPI QVRCreateReg32Key(HKEY root, LPCSTR subKey, LPSTR keyClass);
+LONG QVRAPI QVRCreateReg32Key(HKEY root, LPCSTR subKey, LPSTR keyClass) QVR_NOEXCEPT;
 /* Creates the key (with missing parents) and writes one value. Returns the
  * code of creating or opening the key: a refused value write still gives 0.
  * ERROR_INVALID_PARAMETER when `data` is NULL and `size` is not 0. */
 LONG QVRAPI QVRSetReg32Value(HKEY root, LPCSTR subKey, LPCSTR valueName, DWORD type,
-                             const BYTE* data, DWORD size);
+                             const BYTE* data, DWORD size) QVR_NOEXCEPT;
 /* Reads one value (name compared without regard to case; NULL = the key's
  * default value). Returns 0 with *data a locked global block of *size bytes
  * that the caller frees (GlobalUnlock and GlobalFree of GlobalHandle(*data);
@@ -467,26 +475,26 @@ LONG QVRAPI QVRSetReg32Value(HKEY root, LPCSTR subKey, LPCSTR valueName, DWORD t
  * when there is no such value or key; ERROR_INVALID_PARAMETER when an output
  * pointer is NULL. */
 LONG QVRAPI QVRGetReg32Value(HKEY root, LPCSTR subKey, LPCSTR valueName, DWORD* type, void** data,
-                             DWORD* size);
+                             DWORD* size) QVR_NOEXCEPT;
 /* Calls `callback` for each subkey of the key until it returns 0. Returns the
  * code of opening and querying the key (0 whatever the walk gave);
  * ERROR_INVALID_PARAMETER for a NULL callback. */
-LONG QVRAPI QVREnumReg32Keys(HKEY root, LPCSTR subKey, DWORD_PTR context, QVRRegKeyProc callback);
+LONG QVRAPI QVREnumReg32Keys(HKEY root, LPCSTR subKey, DWORD_PTR context, QVRRegKeyProc callback) QVR_NOEXCEPT;
 /* Calls `callback` for each value of the key until it returns 0. Returns the
  * code of opening and querying the key; ERROR_INVALID_PARAMETER for a NULL
  * callback. */
 LONG QVRAPI QVREnumReg32Values(HKEY root, LPCSTR subKey, DWORD_PTR context,
-                               QVRRegValueProc callback);
+                               QVRRegValueProc callback) QVR_NOEXCEPT;
 /* A value callback for QVREnumReg32Values whose context is a RegValueSearch:
  * on the value named search->name it fills the search and returns 0 (stop);
  * 1 (go on) for any other value. */
 BOOL QVRAPI QVRRegEnumValProc(HKEY key, DWORD type, LPCSTR valueName, const BYTE* data, DWORD size,
-                              RegValueSearch* search);
+                              RegValueSearch* search) QVR_NOEXCEPT;
 /* RegDeleteKeyA(root, subKey) and its result. */
-LONG QVRAPI QVRDeleteReg32Key(HKEY root, LPCSTR subKey);
+LONG QVRAPI QVRDeleteReg32Key(HKEY root, LPCSTR subKey) QVR_NOEXCEPT;
 /* Deletes one value. Returns the code of opening the key: deleting a missing
  * value of an existing key gives 0. */
-LONG QVRAPI QVRDeleteReg32Value(HKEY root, LPCSTR subKey, LPCSTR valueName);
+LONG QVRAPI QVRDeleteReg32Value(HKEY root, LPCSTR subKey, LPCSTR valueName) QVR_NOEXCEPT;
 
 #ifdef __cplusplus
 }

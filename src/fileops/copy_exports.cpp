@@ -12,21 +12,23 @@ extern "C" int WINAPI QVRCopyFile(LPCSTR destination, LPCSTR source) noexcept {
     return qvr::CopyFileOrDefer(destination, source);
 }
 
-// Deletes a file now, or at the restart when it is in use.
-extern "C" int WINAPI QVRDeleteFile(LPCSTR path) noexcept {
-    return qvr::DeleteFileOrDefer(path);
-}
-
-// Removes a directory and everything in it.
-extern "C" int WINAPI QVRDelTree(LPCSTR directory) noexcept {
-    return qvr::DeleteTree(directory);
-}
-
 // Copies a tree, expanding compressed files to their expanded names; never
 // into the source itself.
 extern "C" int WINAPI QVRDumpDirectory(LPCSTR sourceDirectory,
                                        LPCSTR destinationDirectory) noexcept {
     return qvr::DumpDirectory(sourceDirectory, destinationDirectory);
+}
+
+// Deletes a file now, or schedules its deletion for the restart when it is
+// in use.
+extern "C" int WINAPI QVRDeleteFile(LPCSTR path) noexcept {
+    return qvr::DeleteFileOrDefer(path);
+}
+
+// Removes a directory and everything in it; what is in use waits for the
+// restart.
+extern "C" int WINAPI QVRDelTree(LPCSTR directory) noexcept {
+    return qvr::DeleteTree(directory);
 }
 
 // NT only: removes a flat temporary directory and its files at the restart.

@@ -65,6 +65,17 @@ void RetireAllHelpers(char* install, char* shell) {
     RetireHelperFile(shell);
 }
 
+// The path of the restart file `name` in the Windows directory. Without the
+// Windows directory it fails (ERROR_PATH_NOT_FOUND): a restart file is never
+// written into whatever the current directory is.
+bool RestartFilePath(char (&path)[kWindowsPathSize], const char* name) {
+    lstrcpynA(path, name, kWindowsPathSize);
+    if (MakeWindowsPath(path, kWindowsPathSize))
+        return true;
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+}
+
 // Registers the shell helper to run once at the next start. The value name
 // is the library's string 80 (empty when it cannot be loaded).
 void WriteRunOnce(const char* shellHelperPath) {
@@ -186,12 +197,9 @@ int Win95DeferredOp::Run() {
     char install[kWindowsPathSize];
     char shell[kWindowsPathSize];
     RetireAllHelpers(install, shell);
-    char wininit[kWindowsPathSize] = "";
-    lstrcpyA(wininit, kWininitFile);
-    if (!MakeWindowsPath(wininit, kWindowsPathSize)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return 0; // never write into whatever the current directory is
-    }
+    char wininit[kWindowsPathSize];
+    if (!RestartFilePath(wininit, kWininitFile))
+        return 0;
 
     if (IsVersion4() && runOnceWritten == 0) {
         WriteRunOnce(shell);
@@ -235,11 +243,8 @@ int BatchDeferredOp::Run() {
     lstrcatA(line, "\r\n");
 
     char path[kWindowsPathSize];
-    lstrcpyA(path, kBatchFile);
-    if (!MakeWindowsPath(path, kWindowsPathSize)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    if (!RestartFilePath(path, kBatchFile))
         return 0;
-    }
     const UINT lineLength = static_cast<UINT>(lstrlenA(line));
 
     OFSTRUCT info = {};

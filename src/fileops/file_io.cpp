@@ -4,8 +4,6 @@
 #include "util/global_memory.h"
 #include "util/unique.h"
 
-#include <new>
-
 namespace qvr {
 
 namespace {
@@ -140,24 +138,6 @@ int UpdateFile(LPCSTR path, const void* data, LONG offset, DWORD length) {
     if (wrote == 0 || wrote == static_cast<UINT>(HFILE_ERROR))
         return 0;
     return CloseChecked(file) ? 1 : 0;
-}
-
-namespace {
-FileService* fileService;
-} // namespace
-
-FileService* CurrentFileService() {
-    return fileService;
-}
-
-bool StartFileService() {
-    fileService = new (std::nothrow) FileService;
-    return fileService != nullptr;
-}
-
-void ReplaceFileService(FileService* next) {
-    delete fileService;
-    fileService = next;
 }
 
 } // namespace qvr

@@ -561,7 +561,7 @@ TEST_F(BadArgumentsTest, Frame) {
         return CreateWindowExA(0, "STATIC", "qvr", 0, 0, 0, 1, 1, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     };
-    const auto taskEnum = Need<decltype(&::TaskEnumProc)>("?TaskEnumProc@@YGHPAUHWND__@@J@Z");
+    const auto taskEnum = Exports().TaskEnumProc;
     HWND live = window(), destroyed = window();
     ASSERT_TRUE(live != nullptr && destroyed != nullptr);
     DestroyWindow(destroyed);

@@ -103,8 +103,15 @@ TEST_F(TfExportsTest, HandlesComeFromTheFirstFreeSlot) {
         EXPECT_EQ(create(name, 4, nullptr, nullptr, nullptr, nullptr, 0), -1) << name;
     EXPECT_EQ(isValid(2), 0);
     EXPECT_EQ(Open("x\r\n", 2), 2);
+}
 
-    // Starting the script interpreter forgets every handle.
+// A new script forgets every handle (InfInit reads the script through
+// OpenFile: Windows only).
+class TfExportsScriptTest : public TfExportsTest {};
+
+TEST_F(TfExportsScriptTest, NewScriptForgetsEveryHandle) {
+    for (int type : {1, 2})
+        ASSERT_EQ(Open("x\r\n", type), type);
     decltype(&InfInit) infInit = Exports().InfInit;
     decltype(&InfClose) infClose = Exports().InfClose;
     ASSERT_TRUE(infInit && infClose);
