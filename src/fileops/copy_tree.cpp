@@ -6,6 +6,7 @@
 #include "fileops/path_helpers.h"
 #include "fileops/tree_guard.h"
 #include "frame/platform.h"
+#include "util/ascii.h"
 #include "util/unique.h"
 
 #include <lzexpand.h>
@@ -23,10 +24,6 @@ constexpr int kJoinedPathSize = 2 * kPathBufferSize;
 // ERROR_PATH_NOT_FOUND (3), ERROR_ACCESS_DENIED (5), ERROR_SHARING_VIOLATION
 // (32), ERROR_LOCK_VIOLATION (33), but not ERROR_FILE_NOT_FOUND (2).
 constexpr DWORD kInUseErrorBits = 0x25;
-
-bool IsNullOrEmpty(LPCSTR s) {
-    return s == nullptr || *s == '\0';
-}
 
 int Fail(DWORD error) {
     SetLastError(error);
@@ -197,7 +194,7 @@ LPCSTR ShortFormOf(LPCSTR path, char* buffer) {
 }
 
 int CopyFileOrDefer(LPCSTR destination, LPCSTR source) {
-    if (IsNullOrEmpty(destination) || IsNullOrEmpty(source))
+    if (IsEmptyText(destination) || IsEmptyText(source))
         return Fail(ERROR_INVALID_PARAMETER);
     char shortBuffer[kPathBufferSize];
     if (!IsFileInUse(ShortFormOf(destination, shortBuffer)))
@@ -215,7 +212,7 @@ int CopyFileOrDefer(LPCSTR destination, LPCSTR source) {
 }
 
 int DeleteFileOrDefer(LPCSTR path) {
-    if (IsNullOrEmpty(path))
+    if (IsEmptyText(path))
         return Fail(ERROR_INVALID_PARAMETER);
     char shortBuffer[kPathBufferSize];
     LPCSTR shortForm = ShortFormOf(path, shortBuffer);
@@ -269,7 +266,7 @@ int DeleteTreeHere(LPCSTR directory) {
 int DeleteTree(LPCSTR directory) {
     // An empty path would walk the current directory, which is about to be
     // the Windows directory.
-    if (IsNullOrEmpty(directory))
+    if (IsEmptyText(directory))
         return Fail(ERROR_INVALID_PARAMETER);
 
     // Stand in the Windows directory, so that the tree being removed is not
@@ -335,7 +332,7 @@ int DumpTree(LPCSTR sourceDirectory, LPCSTR destinationDirectory) {
 } // namespace
 
 int DumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory) {
-    if (IsNullOrEmpty(sourceDirectory) || IsNullOrEmpty(destinationDirectory))
+    if (IsEmptyText(sourceDirectory) || IsEmptyText(destinationDirectory))
         return Fail(ERROR_INVALID_PARAMETER);
     // A destination inside the source would be walked as part of the source
     // and copied into itself, level after level.
@@ -345,7 +342,7 @@ int DumpDirectory(LPCSTR sourceDirectory, LPCSTR destinationDirectory) {
 }
 
 int RemoveTempDirAtRestartNT(LPCSTR directory) {
-    if (IsNullOrEmpty(directory))
+    if (IsEmptyText(directory))
         return Fail(ERROR_INVALID_PARAMETER);
     // Refused on every platform, so that the answer does not depend on it.
     if (!IsAllowedTreeRoot(directory))
@@ -368,7 +365,7 @@ int RemoveTempDirAtRestartNT(LPCSTR directory) {
 
 int TryRemoveDir(LPCSTR directory) {
     // An empty path names no directory: nothing is scheduled for it.
-    if (IsNullOrEmpty(directory))
+    if (IsEmptyText(directory))
         return Fail(ERROR_INVALID_PARAMETER);
     if (!IsAllowedTreeRoot(directory))
         return RESULT_FAILED;

@@ -6,6 +6,7 @@
 #include "frame/platform.h"
 #include "registry/registry.h"
 #include "resources/resource_ids.h"
+#include "util/ascii.h"
 #include "util/unique.h"
 
 #include <initializer_list>
@@ -42,10 +43,6 @@ bool CopyIfFits(char* dst, LPCSTR src, int size) {
         return false;
     lstrcpyA(dst, src);
     return true;
-}
-
-bool IsEmpty(LPCSTR s) {
-    return s == nullptr || *s == '\0';
 }
 
 bool FitsOperation(LPCSTR path) {
@@ -270,11 +267,11 @@ int BatchDeferredOp::Run() {
 }
 
 int ScheduleReplaceAtRestart(LPCSTR target, LPCSTR replacement) {
-    if (IsEmpty(target)) {
+    if (IsEmptyText(target)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const bool deletion = IsEmpty(replacement);
+    const bool deletion = IsEmptyText(replacement);
     // A path that does not fit an operation would make only half of a
     // replacement (the batch file's "Del" of the new file without its
     // "Copy"): nothing at all is scheduled then.
@@ -309,7 +306,7 @@ int ScheduleDeleteAtRestart(LPCSTR target) {
 int ScheduleRemoveDirAtRestart(LPCSTR directory, BOOL wholeTree) {
     if (IsWindowsNT())
         return 1;
-    if (IsEmpty(directory)) {
+    if (IsEmptyText(directory)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -322,7 +319,7 @@ int ScheduleRemoveDirAtRestart(LPCSTR directory, BOOL wholeTree) {
 int ScheduleDeleteAtRestartNT(LPCSTR path) {
     if (!IsWindowsNT())
         return 0;
-    if (IsEmpty(path)) {
+    if (IsEmptyText(path)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }

@@ -2,6 +2,7 @@
 #include "fileops/directory.h"
 
 #include "fileops/path_helpers.h"
+#include "util/ascii.h"
 #include "util/counted_string.h"
 
 #include <cstdint>
@@ -71,9 +72,7 @@ int CreateDir(HWND window, LPCSTR path) {
     // The window sees the drive letter, upper-cased for a to z only, in a
     // 32-bit cell it may overwrite. Only 8 means anything (a veto, for a path
     // with a drive); any other answer lets the creation go on.
-    int32_t drive = static_cast<unsigned char>(work[0]);
-    if (drive >= 'a' && drive <= 'z')
-        drive -= 'a' - 'A';
+    int32_t drive = static_cast<unsigned char>(UpperAscii(work[0]));
     if (window != nullptr) {
         SendMessageA(window, WM_COMMAND, DRIVE_VETO_COMMAND, reinterpret_cast<LPARAM>(&drive));
         if (work[1] == ':' && drive == static_cast<int32_t>(DRIVE_VETOED))

@@ -2,14 +2,12 @@
 // file searches for the installer. Null strings and output pointers are
 // refused with ERROR_INVALID_PARAMETER instead of reaching the platform.
 #include "fileops/directory.h"
+
 #include "fileops/path_helpers.h"
 #include "qvrdll32.h"
+#include "util/ascii.h"
 
 namespace {
-
-bool IsNullOrEmpty(LPCSTR s) {
-    return s == nullptr || *s == '\0';
-}
 
 template <class T> T InvalidParameter(T result) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -99,14 +97,14 @@ extern "C" BOOL WINAPI QVRGetSetFileAttributes(BOOL set, LPCSTR path, DWORD* att
 
 // Renames or moves a file or directory; 0 for a null or empty name.
 extern "C" BOOL WINAPI QVRRenameFile(LPCSTR from, LPCSTR to) noexcept {
-    if (IsNullOrEmpty(from) || IsNullOrEmpty(to))
+    if (qvr::IsEmptyText(from) || qvr::IsEmptyText(to))
         return InvalidParameter<BOOL>(FALSE);
     return MoveFileA(from, to);
 }
 
 // Removes an empty directory; 0 for a null or empty path.
 extern "C" BOOL WINAPI QVRRemoveDirectory(LPCSTR path) noexcept {
-    if (IsNullOrEmpty(path))
+    if (qvr::IsEmptyText(path))
         return InvalidParameter<BOOL>(FALSE);
     return RemoveDirectoryA(path);
 }
