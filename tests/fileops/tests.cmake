@@ -20,7 +20,7 @@ if(QVR_LOCALEDEF AND EXISTS /usr/share/i18n/locales/ja_JP)
         set(cp932_test path_test_cp932)
         add_test(NAME ${cp932_test} COMMAND path_test --gtest_filter=DoubleByte*)
     endif()
-    set_tests_properties(${cp932_test} PROPERTIES ENVIRONMENT
+    set_tests_properties(${cp932_test} PROPERTIES COST 100 ENVIRONMENT
         "LOCPATH=${QVR_LOCALE_DIR};LC_ALL=ja_JP.UTF-8;QVR_EXPECT_ACP=932")
 else()
     message(WARNING "localedef or the ja_JP locale source (package locales) is missing: "
@@ -75,4 +75,6 @@ add_dependencies(tree_refusal_test qvrdll32)
 add_test(NAME tree_refusal_test
          COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-sandbox.sh ${QVR_WINE_LOADER} ${QVR_WINE_PREFIX}
                  $<TARGET_FILE:tree_refusal_test> win95 win31)
-set_tests_properties(tree_refusal_test PROPERTIES TIMEOUT 2400)
+# COST: the 32-bit suite starts its longest runs first (a fresh machine has
+# no timings of its own yet).
+set_tests_properties(tree_refusal_test PROPERTIES TIMEOUT 2400 COST 300)

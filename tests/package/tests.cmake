@@ -17,14 +17,19 @@ set(pkg_wine_debug "WINEDEBUG=-all,warn+module")
 add_test(NAME package_install COMMAND ${CMAKE_COMMAND} -DSTEP=install ${pkg_args} -P ${pkg_driver})
 set_tests_properties(package_install PROPERTIES FIXTURES_SETUP qvr_package)
 
-# consumer_<variant>_build, then consumer_<variant> under Wine.
+# consumer_<variant>_build, then (unless BUILD_ONLY) consumer_<variant> under
+# Wine.
 function(qvr_add_consumer variant toolchain folder)
+    cmake_parse_arguments(C "BUILD_ONLY" "" "" ${ARGN})
     set(work ${pkg_scratch}/consumer-${variant})
     add_test(NAME consumer_${variant}_build
              COMMAND ${CMAKE_COMMAND} -DSTEP=consumer -DVARIANT=${variant} -DWORK=${work}
                      -DTOOLCHAIN=${toolchain} ${pkg_args} -P ${pkg_driver})
     set_tests_properties(consumer_${variant}_build PROPERTIES
         FIXTURES_REQUIRED qvr_package FIXTURES_SETUP qvr_consumer_${variant})
+    if(C_BUILD_ONLY)
+        return()
+    endif()
     string(REPLACE "/" "\\" script "Z:${pkg_prefix}/share/doc/qvrdll32/examples/setup.inf")
     add_test(NAME consumer_${variant}
              COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} ${work}/build/consumer.exe ${script}
@@ -36,8 +41,11 @@ function(qvr_add_consumer variant toolchain folder)
 endfunction()
 
 if(QVR_32BIT)
-    qvr_add_consumer(mingw ${CMAKE_TOOLCHAIN_FILE} MINGW32)
+    # The MinGW consumer runs in the 64-bit suite; here it is built and its
+    # imports checked, which saves a process start under qemu (a minute).
+    qvr_add_consumer(mingw ${CMAKE_TOOLCHAIN_FILE} MINGW32 BUILD_ONLY)
     qvr_add_consumer(msvc ${CMAKE_CURRENT_LIST_DIR}/toolchain-clang-msvc-i686.cmake MSVC)
+    set_tests_properties(consumer_msvc PROPERTIES COST 100)
 else()
     qvr_add_consumer(mingw ${CMAKE_TOOLCHAIN_FILE} MINGW64)
 endif()
