@@ -9,7 +9,7 @@
 #                      the GNU library.
 # The linker's own import library of the DLL (src/libqvrdll32.dll.a) cannot
 # serve: it offers __InfInit@4 for the literal export _InfInit@4, so no
-# caller's reference (_InfInit@4) matches it.
+# caller's reference (_InfInit@4) matches it. It is overwritten below.
 get_directory_property(qvr_export_lists DIRECTORY src DEFINITION QVR_EXPORT_LISTS)
 string(REPLACE ";" "|" qvr_export_lists_arg "${qvr_export_lists}")
 
@@ -66,3 +66,12 @@ if(QVR_32BIT)
 endif()
 
 add_custom_target(qvr_import_libraries ALL DEPENDS ${qvr_import_outputs})
+
+# Authors who take the import library from the build tree rather than from an
+# install find the linker's one first: replace it with the dlltool library
+# after every link of the DLL.
+add_custom_target(qvr_build_tree_import_library ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QVR_IMPORT_GNU} $<TARGET_LINKER_FILE:qvrdll32>
+    COMMENT "Replacing the linker's import library of qvrdll32.dll"
+    VERBATIM)
+add_dependencies(qvr_build_tree_import_library qvrdll32 qvr_import_libraries)

@@ -1,7 +1,8 @@
 # The package tests' driver: cmake -DSTEP=<step> ... -P package-test.cmake
 #   install   fresh `cmake --install` of BUILD into SCRATCH/prefix; checks that
 #             the DLL's version resource carries VERSION (and that the check
-#             sees a wrong one)
+#             sees a wrong one), and that BUILD_IMPLIB, the build tree's import
+#             library, is the installed one
 #   consumer  builds examples/consumer against PREFIX as an outside project
 #             (TOOLCHAIN, VARIANT mingw or msvc) into WORK, with the probe that
 #             references every export, then checks the program's imports
@@ -200,6 +201,13 @@ if(STEP STREQUAL "install")
     version_mismatch(${SCRATCH}/prefix/bin/qvrdll32.dll "${VERSION}.1" reason)
     if(NOT reason)
         fail("the version check accepted ${VERSION}.1")
+    endif()
+    # The build tree's import library must be the one that links, not the
+    # linker's (which offers __InfInit@4).
+    file(SHA256 "${BUILD_IMPLIB}" built)
+    file(SHA256 "${SCRATCH}/prefix/lib/libqvrdll32.dll.a" shipped)
+    if(NOT built STREQUAL shipped)
+        fail("${BUILD_IMPLIB} is not the installed lib/libqvrdll32.dll.a")
     endif()
     message(STATUS "installed into ${SCRATCH}/prefix; version resource ${VERSION}.0")
 

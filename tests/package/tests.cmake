@@ -14,7 +14,8 @@ set(pkg_args -DSOURCE=${CMAKE_SOURCE_DIR} -DBUILD=${CMAKE_BINARY_DIR} -DPREFIX=$
 set(pkg_missing_import "No implementation for qvrdll32.dll")
 set(pkg_wine_debug "WINEDEBUG=-all,warn+module")
 
-add_test(NAME package_install COMMAND ${CMAKE_COMMAND} -DSTEP=install ${pkg_args} -P ${pkg_driver})
+add_test(NAME package_install COMMAND ${CMAKE_COMMAND} -DSTEP=install ${pkg_args}
+                                      -DBUILD_IMPLIB=$<TARGET_LINKER_FILE:qvrdll32> -P ${pkg_driver})
 set_tests_properties(package_install PROPERTIES FIXTURES_SETUP qvr_package)
 
 # consumer_<variant>_build, then (unless BUILD_ONLY) consumer_<variant> under
