@@ -11,6 +11,12 @@
 
 namespace qvr {
 
+// Space, tab, CR, LF, '"' and ';': the bytes that do something inside a
+// line ('[' matters only at a line start).
+constexpr bool IsTokenizerSpecial(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '"' || c == ';';
+}
+
 // Runs the tokenizer over `length` bytes into `sink`, which stores the
 // bytes: Put(c) stores one (false when it cannot: the tokenizer stops and
 // returns false), Size() and LastByte() tell what was stored so far. The
@@ -28,6 +34,14 @@ template <class Sink> bool TokenizeInto(const unsigned char* text, size_t length
     enum { kNormal, kQuoted, kComment, kLineStart } state = kNormal;
     for (size_t i = 0; i < length; ++i) {
         unsigned char c = text[i];
+        // Most bytes are ordinary ones inside a line: stored, state unchanged.
+        // Testing for them first keeps the loop short whatever way the
+        // compiler lays out the switch below.
+        if (state == kNormal && !IsTokenizerSpecial(c)) {
+            if (!sink.Put(c))
+                return false;
+            continue;
+        }
         if (state == kLineStart) {
             if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
                 continue;
