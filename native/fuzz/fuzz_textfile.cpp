@@ -1,7 +1,8 @@
 // native/fuzz/fuzz_textfile.cpp: a fuzzed file loaded as one of the four
 // text file types, then fuzzed operations. Flags stay in the documented set;
 // a change to one line leaves the others as they were, a query changes
-// nothing, and nothing removes a line; GetSize is the output's length.
+// nothing, and nothing removes a line; GetSize is the output's length; the
+// wildcard line search finds its matches again.
 #include "fuzz_support.h"
 #include "textfile/line_flags.h"
 
@@ -71,9 +72,17 @@ void Step(FuzzedDataProvider& in, TextFile& file) {
         break;
     }
     case 4: {
-        std::string pattern = in.ConsumeRandomLengthString(80);
-        int found = file.LineExists(index, pattern.c_str(), in.ConsumeBool());
+        // A match lies at or after the first index searched; searching from
+        // it finds it again, and from the next line a later one or none.
+        std::string pattern = in.ConsumeRandomLengthString(300);
+        int comments = in.ConsumeBool();
+        int found = file.LineExists(index, pattern.c_str(), comments);
         QVR_FUZZ_CHECK(found == -1 || (found >= index && found >= 0 && found < before.count));
+        if (found >= 0) {
+            QVR_FUZZ_CHECK(file.LineExists(found, pattern.c_str(), comments) == found);
+            int later = file.LineExists(found + 1, pattern.c_str(), comments);
+            QVR_FUZZ_CHECK(later == -1 || later > found);
+        }
         break;
     }
     case 5:

@@ -59,6 +59,9 @@ constexpr PerString Each(Result r) {
 // The values every index, size, offset or field is tried with.
 const int kInts[] = {-1, INT_MIN, 65536, INT_MAX};
 using PerInt = std::array<Result, 4>;
+constexpr PerInt EachInt(Result r) {
+    return {r, r, r, r};
+}
 
 // A buffer of `size` bytes followed by guard bytes.
 class Guarded {
@@ -83,17 +86,23 @@ class Guarded {
 #define CHECK_OUT(expected, size, expr)                                                            \
     Check(#expr, expected, size, [&]([[maybe_unused]] char* out) -> Result { return expr; })
 #define CHECK(expected, expr) CHECK_OUT(expected, 1, expr)
-// One call per string value `s`, and per integer value `v`.
-#define STRINGS(expected, expr)                                                                    \
-    Strings(#expr, expected,                                                                       \
-            [&](const char* s, [[maybe_unused]] char* out) -> Result { return expr; })
-#define INTS(expected, expr)                                                                       \
-    Ints(#expr, expected, [&](int v, [[maybe_unused]] char* out) -> Result { return expr; })
+// One call per string value `s`, and per integer value `v`, with `out` of
+// `size` bytes (1 unless given).
+#define STRINGS_OUT(expected, size, expr)                                                          \
+    Strings(                                                                                       \
+        #expr, expected,                                                                           \
+        [&](const char* s, [[maybe_unused]] char* out) -> Result { return expr; }, size)
+#define STRINGS(expected, expr) STRINGS_OUT(expected, 1, expr)
+#define INTS_OUT(expected, size, expr)                                                             \
+    Ints(                                                                                          \
+        #expr, expected, [&](int v, [[maybe_unused]] char* out) -> Result { return expr; }, size)
+#define INTS(expected, expr) INTS_OUT(expected, 1, expr)
 
 // A temporary current directory and the restart state saved and cleared:
 // nothing may be scheduled.
 class BadArgumentsTest : public FileTest {
   protected:
+    const DllExports& dll = Exports();
     RestartStateGuard restartState;
     char savedDirectory[MAX_PATH] = "";
     std::vector<std::string> strings;
@@ -156,24 +165,24 @@ TEST_F(BadArgumentsTest, QueriesWithoutAScript) {
     const std::string script = dir / "setup.inf";
     WriteBytes(script, "[Setup]\r\nKey=Value\r\n[Files]\r\na=1\r\n");
     char outside[8] = "x";
-    STRINGS(Each(0), Exports().InfInit(s));
+    STRINGS(Each(0), dll.InfInit(s));
     for (const char* when : {"before InfInit", "after InfClose", "after a second InfClose"}) {
         SCOPED_TRACE(when);
-        CHECK(0, P(Exports().InfGetScriptPtr()));
-        CHECK(0, P(Exports().InfGetDiskInfPtr()));
-        CHECK(0, P(Exports().InfFindSection(nullptr, "Setup")));
-        CHECK(0, Empty(Exports().InfGetProfileString(nullptr, "Setup", "Key", out), out));
+        CHECK(0, P(dll.InfGetScriptPtr()));
+        CHECK(0, P(dll.InfGetDiskInfPtr()));
+        CHECK(0, P(dll.InfFindSection(nullptr, "Setup")));
+        CHECK(0, Empty(dll.InfGetProfileString(nullptr, "Setup", "Key", out), out));
         char keyPath[] = "Setup.Key";
-        CHECK(0, Empty(Exports().InfLookup(keyPath, out), out));
-        CHECK(-1, Exports().InfSearchRow("Files", 0, "a"));
-        CHECK(0, P(Exports().InfPrevLine(outside + 1)));
-        CHECK(0, Exports().InfInitDiskInf(script.c_str(), "x"));
-        CHECK(0, (Exports().InfCloseDiskInf(), 0));
+        CHECK(0, Empty(dll.InfLookup(keyPath, out), out));
+        CHECK(-1, dll.InfSearchRow("Files", 0, "a"));
+        CHECK(0, P(dll.InfPrevLine(outside + 1)));
+        CHECK(0, dll.InfInitDiskInf(script.c_str(), "x"));
+        CHECK(0, (dll.InfCloseDiskInf(), 0));
         if (std::strcmp(when, "before InfInit") == 0) {
-            ASSERT_EQ(Exports().InfInit(script.c_str()), 1);
-            Exports().InfClose();
+            ASSERT_EQ(dll.InfInit(script.c_str()), 1);
+            dll.InfClose();
         } else {
-            CHECK(0, (Exports().InfClose(), 0));
+            CHECK(0, (dll.InfClose(), 0));
         }
     }
 }
@@ -184,39 +193,39 @@ TEST_F(BadArgumentsTest, ScriptQueries) {
     const std::string script = dir / "setup.inf", disks = dir / "disks.inf";
     WriteBytes(script, "[Setup]\r\nKey=Value,\"q\"\r\n[Files]\r\na=1\r\n");
     WriteBytes(disks, "[Disk1]\r\nx=1\r\n");
-    ASSERT_EQ(Exports().InfInit(script.c_str()), 1);
-    char* line = Exports().InfFindSection(nullptr, "Setup");
+    ASSERT_EQ(dll.InfInit(script.c_str()), 1);
+    char* line = dll.InfFindSection(nullptr, "Setup");
     ASSERT_NE(line, nullptr);
     char outside[8] = "x";
     // A writable copy of s, for the exports that write into their argument.
     const auto copy = [](const char* s) {
         return s == nullptr ? std::vector<char>() : std::vector<char>(s, s + std::strlen(s) + 1);
     };
-    STRINGS(Each(0), Exports().InfInitDiskInf(s, "Disk"));
-    STRINGS(Each(0), Exports().InfInitDiskInf(disks.c_str(), s));
-    STRINGS(Each(0), P(Exports().InfFindSection(nullptr, s)));
-    STRINGS(Each(0), Empty(Exports().InfGetProfileString(nullptr, s, "Key", out), out));
-    STRINGS(Each(0), Empty(Exports().InfGetProfileString(nullptr, "Setup", s, out), out));
-    STRINGS(Each(0), Empty(Exports().InfLookup(s ? copy(s).data() : nullptr, out), out));
+    STRINGS(Each(0), dll.InfInitDiskInf(s, "Disk"));
+    STRINGS(Each(0), dll.InfInitDiskInf(disks.c_str(), s));
+    STRINGS(Each(0), P(dll.InfFindSection(nullptr, s)));
+    STRINGS(Each(0), Empty(dll.InfGetProfileString(nullptr, s, "Key", out), out));
+    STRINGS(Each(0), Empty(dll.InfGetProfileString(nullptr, "Setup", s, out), out));
+    STRINGS(Each(0), Empty(dll.InfLookup(s ? copy(s).data() : nullptr, out), out));
     STRINGS((PerString{0, 1, 1, 1, 1, 1, 1}),
-            P(Exports().InfGetNamedSection(s ? copy(s).data() : nullptr)));
-    STRINGS(Each(-1), Exports().InfSearchRow(s, 0, "a"));
-    STRINGS(Each(-1), Exports().InfSearchRow("Files", 0, s));
+            P(dll.InfGetNamedSection(s ? copy(s).data() : nullptr)));
+    STRINGS(Each(-1), dll.InfSearchRow(s, 0, "a"));
+    STRINGS(Each(-1), dll.InfSearchRow("Files", 0, s));
     for (WORD field : {WORD{0x8000}, WORD{0xFFFF}}) {
         SCOPED_TRACE(field);
-        CHECK(0, Empty(Exports().InfParseField(line, field, out), out));
-        CHECK(-1, Exports().InfSearchRow("Files", field, "a"));
+        CHECK(0, Empty(dll.InfParseField(line, field, out), out));
+        CHECK(-1, dll.InfSearchRow("Files", field, "a"));
     }
-    CHECK_OUT(1, 0, Exports().InfParseField(nullptr, 1, out)); // nothing written
-    CHECK(1, Exports().InfParseField(line, 1, nullptr));
-    CHECK(0, Exports().InfGetProfileString(nullptr, "Setup", "Key", nullptr));
+    CHECK_OUT(1, 0, dll.InfParseField(nullptr, 1, out)); // nothing written
+    CHECK(1, dll.InfParseField(line, 1, nullptr));
+    CHECK(0, dll.InfGetProfileString(nullptr, "Setup", "Key", nullptr));
     char keyPath[] = "Setup.Key";
-    CHECK(0, Exports().InfLookup(keyPath, nullptr));
-    CHECK(0, P(Exports().InfNextLine(nullptr)));
-    CHECK(0, P(Exports().InfPrevLine(nullptr)));
-    CHECK(0, P(Exports().InfPrevLine(outside + 1)));
-    CHECK(0, Exports().InfLineCount(nullptr));
-    Exports().InfClose();
+    CHECK(0, dll.InfLookup(keyPath, nullptr));
+    CHECK(0, P(dll.InfNextLine(nullptr)));
+    CHECK(0, P(dll.InfPrevLine(nullptr)));
+    CHECK(0, P(dll.InfPrevLine(outside + 1)));
+    CHECK(0, dll.InfLineCount(nullptr));
+    dll.InfClose();
 }
 
 // A record is the installer's own block with the table pointer at offset 810.
@@ -227,49 +236,47 @@ struct Record {
 
 TEST_F(BadArgumentsTest, Targets) {
     Record record, noTable, other;
-    ASSERT_EQ(Exports().InitTargetBuffers(record.get(), 0), 1);
-    ASSERT_EQ(Exports().SetTarget(record.get(), 0, "C:\\APP", FALSE), 1);
+    ASSERT_EQ(dll.InitTargetBuffers(record.get(), 0), 1);
+    ASSERT_EQ(dll.SetTarget(record.get(), 0, "C:\\APP", FALSE), 1);
     TargetTable* table = nullptr;
     std::memcpy(&table, record.bytes.data() + QVR_TARGET_TABLE_OFFSET, sizeof table);
     void* r = record.get();
-    STRINGS((PerString{0, 1, 1, 0, 0, 0, 0}), Exports().SetTarget(r, 1, s, FALSE)); // 264 at most
-    STRINGS(Each(-1), Exports().GetTargetIndex(s));
-    INTS((PerInt{0, 0, 0, 0}), Exports().SetTarget(r, v, "x", FALSE));
+    STRINGS((PerString{0, 1, 1, 0, 0, 0, 0}), dll.SetTarget(r, 1, s, FALSE)); // 264 at most
+    STRINGS(Each(-1), dll.GetTargetIndex(s));
+    INTS(EachInt(0), dll.SetTarget(r, v, "x", FALSE));
     // Nothing written for a negative index, "" past the table.
-    INTS((PerInt{0, 0, 11, 11}), P(Exports().GetTarget(r, v, out)) + 10 * (out[0] == '\0'));
-    INTS((PerInt{-1, INT_MIN, 0, 0}), Exports().SetRelativeTarget(r, v, 0x10000));
-    INTS((PerInt{0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}),
-         Exports().GetRelativeTarget(r, v));
-    INTS((PerInt{0, 0, 0, 0}), P(Exports().GetTargetBufPtr(r, v, 10)));
+    INTS((PerInt{0, 0, 11, 11}), P(dll.GetTarget(r, v, out)) + 10 * (out[0] == '\0'));
+    INTS((PerInt{-1, INT_MIN, 0, 0}), dll.SetRelativeTarget(r, v, 0x10000));
+    INTS(EachInt(0xFFFFFFFF), dll.GetRelativeTarget(r, v));
+    INTS(EachInt(0), P(dll.GetTargetBufPtr(r, v, 10)));
     // A buffer of more than 65,535 characters is refused.
-    INTS((PerInt{1, 1, 0, 0}), P(Exports().GetTargetBufPtr(r, 2, v)));
+    INTS((PerInt{1, 1, 0, 0}), P(dll.GetTargetBufPtr(r, 2, v)));
     // Slot counts that cannot be had give a table without slots.
-    INTS((PerInt{1, 1, 11, 1}), Exports().InitTargetBuffers(other.get(), static_cast<DWORD>(v)) +
-                                    10 * Exports().SetTarget(other.get(), 0, "x", FALSE));
+    INTS((PerInt{1, 1, 11, 1}), dll.InitTargetBuffers(other.get(), static_cast<DWORD>(v)) +
+                                    10 * dll.SetTarget(other.get(), 0, "x", FALSE));
     // The number is read as atol reads it; no target has such an index.
-    CHECK(-5, Exports().GetTargetIndex("TARGET-5"));
-    CHECK(INT_MAX, Exports().GetTargetIndex("TARGET99999999999"));
-    CHECK(-1, Exports().GetTargetIndex("TARGET0"));
+    CHECK(-5, dll.GetTargetIndex("TARGET-5"));
+    CHECK(INT_MAX, dll.GetTargetIndex("TARGET99999999999"));
+    CHECK(-1, dll.GetTargetIndex("TARGET0"));
     for (void* bad : {static_cast<void*>(nullptr), noTable.get()}) {
         SCOPED_TRACE(bad ? "a record without a table" : "a null record");
-        CHECK(0, Exports().SetTarget(bad, 0, "x", FALSE));
-        CHECK_OUT(0, 0, P(Exports().GetTarget(bad, 0, out)));
-        CHECK(0, Exports().SetRelativeTarget(bad, 0, 1));
-        CHECK(0xFFFFFFFF, Exports().GetRelativeTarget(bad, 0));
-        CHECK(0, P(Exports().GetTargetBufPtr(bad, 0, 1)));
-        CHECK(0, (Exports().DeleteTargetBuffers(bad), Exports().DeleteTargetBuffers(bad), 0));
+        CHECK(0, dll.SetTarget(bad, 0, "x", FALSE));
+        CHECK_OUT(0, 0, P(dll.GetTarget(bad, 0, out)));
+        CHECK(0, dll.SetRelativeTarget(bad, 0, 1));
+        CHECK(0xFFFFFFFF, dll.GetRelativeTarget(bad, 0));
+        CHECK(0, P(dll.GetTargetBufPtr(bad, 0, 1)));
+        CHECK(0, (dll.DeleteTargetBuffers(bad), dll.DeleteTargetBuffers(bad), 0));
     }
-    CHECK(0, Exports().InitTargetBuffers(nullptr, 0));
-    CHECK(0, P(Exports().GetTarget(r, 0, nullptr)));
+    CHECK(0, dll.InitTargetBuffers(nullptr, 0));
+    CHECK(0, P(dll.GetTarget(r, 0, nullptr)));
     TargetTable hollow[] = {{nullptr, INT_MAX}, {nullptr, -1}, {table->slots, -1}};
     for (TargetTable& t : hollow) {
         SCOPED_TRACE(t.slotCount);
-        CHECK(0, (Exports().DeepCloneTargets(table, &t), Exports().DeepCloneTargets(&t, table), 0));
+        CHECK(0, (dll.DeepCloneTargets(table, &t), dll.DeepCloneTargets(&t, table), 0));
     }
-    CHECK(0, (Exports().DeepCloneTargets(nullptr, table),
-              Exports().DeepCloneTargets(table, nullptr), 0));
+    CHECK(0, (dll.DeepCloneTargets(nullptr, table), dll.DeepCloneTargets(table, nullptr), 0));
     char path[300];
-    EXPECT_STREQ(Exports().GetTarget(r, 0, path), "C:\\APP"); // the good target is intact
+    EXPECT_STREQ(dll.GetTarget(r, 0, path), "C:\\APP"); // the good target is intact
 }
 
 // Text files: bad and closed handles, then bad indices, texts and buffers on
@@ -282,95 +289,92 @@ TEST_F(BadArgumentsTest, TextFiles) {
     const char* const file = plainFile.c_str();
     const auto open = [&](const char* name, int type) {
         return static_cast<DWORD>(
-            Exports().CreateTextFileObject(name, type, "rem", nullptr, nullptr, nullptr, 0));
+            dll.CreateTextFileObject(name, type, "rem", nullptr, nullptr, nullptr, 0));
     };
     // The answer of CreateTextFileObject: -1, or 1 for a handle (destroyed).
     const auto made = [&](int handle) {
-        return handle > 0 ? Exports().DestroyTextFileObject(static_cast<DWORD>(handle)) : handle;
+        return handle > 0 ? dll.DestroyTextFileObject(static_cast<DWORD>(handle)) : handle;
     };
     const DWORD plain = open(file, QVR_TEXT_PLAIN), batch = open(batchFile.c_str(), 1);
     const DWORD ini = open((dir / "win.ini").c_str(), QVR_TEXT_INI), closed = open(file, 8);
     ASSERT_TRUE(plain != 0xFFFFFFFF && batch != 0xFFFFFFFF && ini != 0xFFFFFFFF &&
                 closed != 0xFFFFFFFF);
-    ASSERT_EQ(Exports().DestroyTextFileObject(closed), 1);
+    ASSERT_EQ(dll.DestroyTextFileObject(closed), 1);
 
     // Every answer is its export's failure value (0, null, -1, 0xFFFF), and
     // nothing is written to the buffer.
     for (DWORD bad : {DWORD{0}, DWORD{6}, DWORD{0xFFFFFFFF}, DWORD{0x10001}, closed}) {
         SCOPED_TRACE(bad);
         DWORD size = 7;
-        CHECK(0, Exports().DestroyTextFileObject(bad));
-        CHECK(0, Exports().IsValidTextFile(bad));
-        CHECK(0, Exports().TFGetLineCount(bad));
-        CHECK(0, Exports().TFAddLineTop(bad, "x"));
-        CHECK(0, Exports().TFAddLineTail(bad, "x"));
-        CHECK(0, Exports().TFInsertLine(bad, "x", 0));
-        CHECK(QVR_NO_LINE_FLAGS, Exports().TFGetLineFlags(bad, 0));
-        CHECK(0, Exports().TFSetLineFlags(bad, 0, 1));
-        CHECK_OUT(0, 0, P(Exports().TFGetLineText(bad, 0, out, 0)));
-        CHECK_OUT(0, 0, P(Exports().TFGetParsedLineText(bad, 0, out, 0)));
-        CHECK(0, Exports().TFSetLineText(bad, 0, "x"));
-        CHECK(0, Exports().TFRemLine(bad, 0));
-        CHECK(0, Exports().TFDeleteLine(bad, 0));
-        CHECK(-1, Exports().TFLineExists(bad, 0, "x", 1));
-        CHECK(0, Exports().TFGetSize(bad));
-        CHECK(0, P(Exports().TFCreateOutput(bad, &size)) + (size != 7));
-        CHECK(-1, Exports().TFAddPath(bad, "C:\\X"));
-        CHECK(0, Exports().TFPathExists(bad, "C:\\X"));
-        CHECK(0, Exports().TFCheckPathLen(bad));
-        CHECK(0, Exports().TFAddTopCommon(bad));
-        CHECK(0, Exports().TFAddBottomCommon(bad));
-        CHECK(0, Exports().TFIsCommonAddedTop(bad));
-        CHECK(0, Exports().TFIsCommonAddedBottom(bad));
-        CHECK(0, Exports().TFSetSection(bad, "S"));
-        CHECK(0, Exports().TFClearSection(bad));
-        CHECK(0, Exports().TFBeforeWin(bad, "x"));
+        CHECK(0, dll.DestroyTextFileObject(bad));
+        CHECK(0, dll.IsValidTextFile(bad));
+        CHECK(0, dll.TFGetLineCount(bad));
+        CHECK(0, dll.TFAddLineTop(bad, "x"));
+        CHECK(0, dll.TFAddLineTail(bad, "x"));
+        CHECK(0, dll.TFInsertLine(bad, "x", 0));
+        CHECK(QVR_NO_LINE_FLAGS, dll.TFGetLineFlags(bad, 0));
+        CHECK(0, dll.TFSetLineFlags(bad, 0, 1));
+        CHECK_OUT(0, 0, P(dll.TFGetLineText(bad, 0, out, 10))); // no byte written
+        CHECK_OUT(0, 0, P(dll.TFGetParsedLineText(bad, 0, out, 10)));
+        CHECK(0, dll.TFSetLineText(bad, 0, "x"));
+        CHECK(0, dll.TFRemLine(bad, 0));
+        CHECK(0, dll.TFDeleteLine(bad, 0));
+        CHECK(-1, dll.TFLineExists(bad, 0, "x", 1));
+        CHECK(0, dll.TFGetSize(bad));
+        CHECK(0, P(dll.TFCreateOutput(bad, &size)) + (size != 7));
+        CHECK(-1, dll.TFAddPath(bad, "C:\\X"));
+        CHECK(0, dll.TFPathExists(bad, "C:\\X"));
+        CHECK(0, dll.TFCheckPathLen(bad));
+        CHECK(0, dll.TFAddTopCommon(bad));
+        CHECK(0, dll.TFAddBottomCommon(bad));
+        CHECK(0, dll.TFIsCommonAddedTop(bad));
+        CHECK(0, dll.TFIsCommonAddedBottom(bad));
+        CHECK(0, dll.TFSetSection(bad, "S"));
+        CHECK(0, dll.TFClearSection(bad));
+        CHECK(0, dll.TFBeforeWin(bad, "x"));
     }
-    CHECK(0, Exports().DestroyTextFileObject(closed)); // a second time
+    CHECK(0, dll.DestroyTextFileObject(closed)); // a second time
+    // None of them reached an open file: no line added, no section chosen.
+    EXPECT_EQ(dll.TFGetLineCount(plain), 2);
+    EXPECT_EQ(dll.TFLineExists(ini, 0, "k=v", 0), -1);
 
-    STRINGS(Each(-1),
-            made(Exports().CreateTextFileObject(s, 8, nullptr, nullptr, nullptr, nullptr, 0)));
-    STRINGS(Each(1), made(Exports().CreateTextFileObject(file, 8, s, s, s, s, 1)));
-    INTS((PerInt{-1, -1, -1, -1}),
-         made(Exports().CreateTextFileObject(file, v, nullptr, nullptr, nullptr, nullptr, 0)));
+    STRINGS(Each(-1), made(dll.CreateTextFileObject(s, 8, nullptr, nullptr, nullptr, nullptr, 0)));
+    STRINGS(Each(1), made(dll.CreateTextFileObject(file, 8, s, s, s, s, 1)));
+    INTS(EachInt(-1),
+         made(dll.CreateTextFileObject(file, v, nullptr, nullptr, nullptr, nullptr, 0)));
     // Before the calls below put these strings into the file.
-    STRINGS(Each(-1), Exports().TFLineExists(plain, 0, s, 1));
+    STRINGS(Each(-1), dll.TFLineExists(plain, 0, s, 1));
     // Texts are stored whole, however long.
-    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), Exports().TFAddLineTop(plain, s));
-    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), Exports().TFAddLineTail(plain, s));
-    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), Exports().TFInsertLine(plain, s, 0));
-    STRINGS((PerString{0, 1, 1, 1, 1, 1, 1}), Exports().TFSetLineText(plain, 0, s));
-    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), Exports().TFBeforeWin(batch, s));
-    STRINGS(Each(0), Exports().TFPathExists(batch, s));
-    STRINGS((PerString{-1, -1, 1, 1, 1, 1, 1}), Exports().TFAddPath(batch, s) > 0 ? 1 : -1);
-    STRINGS(Each(-1), Exports().TFSetSection(ini, s)); // longer than 260: refused
-    INTS((PerInt{0, 0, 1, 1}), Exports().TFInsertLine(plain, "x\r\n", v)); // past the end: last
-    INTS((PerInt{QVR_NO_LINE_FLAGS, QVR_NO_LINE_FLAGS, QVR_NO_LINE_FLAGS, QVR_NO_LINE_FLAGS}),
-         Exports().TFGetLineFlags(plain, v));
-    INTS((PerInt{0, 0, 0, 0}), Exports().TFSetLineFlags(plain, v, 1));
-    INTS((PerInt{0, 0, 0, 0}), Exports().TFSetLineText(plain, v, "x"));
-    INTS((PerInt{0, 0, 0, 0}), Exports().TFRemLine(plain, v));
-    INTS((PerInt{0, 0, 0, 0}), Exports().TFDeleteLine(plain, v));
-    INTS((PerInt{-1, -1, -1, -1}), Exports().TFLineExists(plain, v, "zzz", 1));
+    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), dll.TFAddLineTop(plain, s));
+    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), dll.TFAddLineTail(plain, s));
+    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), dll.TFInsertLine(plain, s, 0));
+    STRINGS((PerString{0, 1, 1, 1, 1, 1, 1}), dll.TFSetLineText(plain, 0, s));
+    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), dll.TFBeforeWin(batch, s));
+    STRINGS(Each(0), dll.TFPathExists(batch, s));
+    STRINGS((PerString{-1, -1, 1, 1, 1, 1, 1}), dll.TFAddPath(batch, s) > 0 ? 1 : -1);
+    STRINGS(Each(-1), dll.TFSetSection(ini, s));                     // longer than 260: refused
+    INTS((PerInt{0, 0, 1, 1}), dll.TFInsertLine(plain, "x\r\n", v)); // past the end: last
+    INTS(EachInt(QVR_NO_LINE_FLAGS), dll.TFGetLineFlags(plain, v));
+    INTS(EachInt(0), dll.TFSetLineFlags(plain, v, 1));
+    INTS(EachInt(0), dll.TFSetLineText(plain, v, "x"));
+    INTS(EachInt(0), dll.TFRemLine(plain, v));
+    INTS(EachInt(0), dll.TFDeleteLine(plain, v));
+    INTS(EachInt(-1), dll.TFLineExists(plain, v, "zzz", 1));
     // Missing lines leave at most the empty string in a buffer of size + 1.
-    Ints(
-        "TFGetLineText(plain, v, out, 10)", {0, 0, 0, 0},
-        [&](int v, char* out) { return P(Exports().TFGetLineText(plain, v, out, 10)); }, 11);
-    Ints(
-        "TFGetParsedLineText(plain, v, out, 10)", {0, 0, 0, 0},
-        [&](int v, char* out) { return P(Exports().TFGetParsedLineText(plain, v, out, 10)); }, 11);
+    INTS_OUT(EachInt(0), 11, P(dll.TFGetLineText(plain, v, out, 10)));
+    INTS_OUT(EachInt(0), 11, P(dll.TFGetParsedLineText(plain, v, out, 10)));
     // At most `size` characters and a terminator: sizes 0 and 1, and sizes
     // below 0 or past 511 counted as 0 and 511.
     for (const auto& [size, bytes] : std::vector<std::pair<int, size_t>>{
              {0, 1}, {1, 2}, {-1, 1}, {INT_MIN, 1}, {INT_MAX, 512}}) {
         SCOPED_TRACE(size);
-        CHECK_OUT(1, bytes, P(Exports().TFGetLineText(plain, 0, out, size)));
-        CHECK_OUT(1, bytes, P(Exports().TFGetParsedLineText(plain, 0, out, size)));
+        CHECK_OUT(1, bytes, P(dll.TFGetLineText(plain, 0, out, size)));
+        CHECK_OUT(1, bytes, P(dll.TFGetParsedLineText(plain, 0, out, size)));
     }
-    CHECK(0, P(Exports().TFGetLineText(plain, 0, nullptr, 10)));
-    CHECK(1, Free(Exports().TFCreateOutput(plain, nullptr)));
+    CHECK(0, P(dll.TFGetLineText(plain, 0, nullptr, 10)));
+    CHECK(1, Free(dll.TFCreateOutput(plain, nullptr)));
     for (DWORD handle : {plain, batch, ini})
-        EXPECT_EQ(Exports().DestroyTextFileObject(handle), 1);
+        EXPECT_EQ(dll.DestroyTextFileObject(handle), 1);
 }
 
 // IsShellKdos reads COMSPEC into a 512-byte buffer: a value that does not fit
@@ -385,7 +389,7 @@ TEST_F(BadArgumentsTest, ShellFromLongComspec) {
         SetEnvironmentVariableA("COMSPEC", s != nullptr ? value.c_str() : nullptr);
         return 0;
     };
-    STRINGS((PerString{0, 0, 1, 1, 0, 0, 0}), set(s) + Exports().IsShellKdos());
+    STRINGS((PerString{0, 0, 1, 1, 0, 0, 0}), set(s) + dll.IsShellKdos());
     SetEnvironmentVariableA("COMSPEC", savedLength != 0 ? saved : nullptr);
 }
 
@@ -409,32 +413,30 @@ TEST_F(BadArgumentsTest, FilesAndDirectories) {
     };
     const auto bytes = [](char* out) { return reinterpret_cast<BYTE*>(out); };
 
-    STRINGS(Each(HFILE_ERROR), Exports().QVROpenFile(s, &info, OF_READ));
-    STRINGS(Each(0), Free(Exports().QVRLoadFile(s, &block, &size)) + 10 * (block != nullptr));
-    STRINGS(Each(0), P(Exports().QVRLoadFilePartial(s, bytes(out), 0, 1)));
-    STRINGS(Each(0), Exports().QVRPutFile(s, "x", 1, OF_CREATE | OF_WRITE));
-    STRINGS(Each(0), Exports().QVRUpdateFile(s, "x", 0, 1));
-    STRINGS(Each(0), Exports().QVRIsValidDir(s));
-    STRINGS(Each(0), Exports().IsUNCPath(s));
+    STRINGS(Each(HFILE_ERROR), dll.QVROpenFile(s, &info, OF_READ));
+    STRINGS(Each(0), Free(dll.QVRLoadFile(s, &block, &size)) + 10 * (block != nullptr));
+    STRINGS(Each(0), P(dll.QVRLoadFilePartial(s, bytes(out), 0, 1)));
+    STRINGS(Each(0), dll.QVRPutFile(s, "x", 1, OF_CREATE | OF_WRITE));
+    STRINGS(Each(0), dll.QVRUpdateFile(s, "x", 0, 1));
+    STRINGS(Each(0), dll.QVRIsValidDir(s));
+    STRINGS(Each(0), dll.IsUNCPath(s));
     // A null root is the current drive; a failure leaves 0 in all three.
     STRINGS((PerString{1, 0, 0, 0, 0, 0, 0}),
-            Exports().QVRGetLFNVolumeInfo(s, &flags, &length, &serial) +
+            dll.QVRGetLFNVolumeInfo(s, &flags, &length, &serial) +
                 10 * ((flags | length | serial) == 0 ? 0 : s != nullptr));
-    STRINGS(Each(0), Exports().QVRChangeDirectory(s) + 10 * moved());
-    STRINGS(Each(0), Exports().QVRRemoveDirectory(s));
-    STRINGS(Each(0), Exports().QVRMakeDirectory(s));
-    STRINGS(Each(0), Exports().QVRGetSetFileAttributes(FALSE, s, &attributes));
+    STRINGS(Each(0), dll.QVRChangeDirectory(s) + 10 * moved());
+    STRINGS(Each(0), dll.QVRRemoveDirectory(s));
+    STRINGS(Each(0), dll.QVRMakeDirectory(s));
+    STRINGS(Each(0), dll.QVRGetSetFileAttributes(FALSE, s, &attributes));
     attributes = FILE_ATTRIBUTE_NORMAL;
-    STRINGS(Each(0), Exports().QVRGetSetFileAttributes(TRUE, s, &attributes));
-    STRINGS(Each(0), Exports().QVRRenameFile(s, (dir / "renamed").c_str()));
-    STRINGS(Each(0), Exports().QVRRenameFile(missing.c_str(), s));
-    Strings(
-        "QVRGetNonLFNName(s, out, 264)", Each(0),
-        [&](const char* s, char* out) { return Exports().QVRGetNonLFNName(s, out, 264); }, 264);
-    STRINGS(Each(0), P(Exports().QVRFindFirstFile(s, 0, &data)));
-    STRINGS(Each(0), Exports().QVRCopyFile(s, f));
-    STRINGS(Each(0), Exports().QVRCopyFile((dir / "copy.bin").c_str(), s));
-    STRINGS(Each(0), Exports().QVRDeleteFile(s));
+    STRINGS(Each(0), dll.QVRGetSetFileAttributes(TRUE, s, &attributes));
+    STRINGS(Each(0), dll.QVRRenameFile(s, (dir / "renamed").c_str()));
+    STRINGS(Each(0), dll.QVRRenameFile(missing.c_str(), s));
+    STRINGS_OUT(Each(0), 264, dll.QVRGetNonLFNName(s, out, 264));
+    STRINGS(Each(0), P(dll.QVRFindFirstFile(s, 0, &data)));
+    STRINGS(Each(0), dll.QVRCopyFile(s, f));
+    STRINGS(Each(0), dll.QVRCopyFile((dir / "copy.bin").c_str(), s));
+    STRINGS(Each(0), dll.QVRDeleteFile(s));
     // Null and empty paths of the tree operations: tree_refusal_test. A root
     // of MAX_PATH characters or more cannot be resolved, and is refused.
     for (size_t i = 0; i < std::size(kLengths); ++i) {
@@ -446,37 +448,37 @@ TEST_F(BadArgumentsTest, FilesAndDirectories) {
         CHECK(0, SafeRemTempDirNT(s));
         CHECK(0, SafeTryRemoveDir(s));
     }
-    INTS((PerInt{0, 0, 0, 0}), P(Exports().QVRLoadFilePartial(f, bytes(out), v, 1)));
-    INTS((PerInt{0, 0, 0, 0}), Free(Exports().QVRLoadFilePartial(f, none, 0, v)));
-    INTS((PerInt{0, 0, 0, 0}), Exports().QVRPutFile(f, nullptr, v, OF_WRITE));
-    INTS((PerInt{0, 0, 0, 0}), Exports().QVRUpdateFile(f, "x", v, 1)); // before or past the file
-    INTS((PerInt{0, 0, 0, 0}), Exports().QVRUpdateFile(f, nullptr, 0, v));
-    INTS((PerInt{0, 0, 0, 0}), Exports().QVRGetLFNName(v, v, v));
+    INTS(EachInt(0), P(dll.QVRLoadFilePartial(f, bytes(out), v, 1)));
+    INTS(EachInt(0), Free(dll.QVRLoadFilePartial(f, none, 0, v)));
+    INTS(EachInt(0), dll.QVRPutFile(f, nullptr, v, OF_WRITE));
+    INTS(EachInt(0), dll.QVRUpdateFile(f, "x", v, 1)); // before or past the file
+    INTS(EachInt(0), dll.QVRUpdateFile(f, nullptr, 0, v));
+    INTS(EachInt(0), dll.QVRGetLFNName(v, v, v));
     // Buffers of 0 and 1 bytes; null outputs.
-    CHECK_OUT(1, 0, P(Exports().QVRLoadFilePartial(f, bytes(out), 0, 0))); // nothing to read
-    CHECK_OUT(1, 0, Exports().QVRGetCurrentDirectory(0, out, 0));
-    CHECK_OUT(1, 1, Empty(Exports().QVRGetCurrentDirectory(0, out, 1), out));
-    CHECK(0, Exports().QVRGetCurrentDirectory(0, nullptr, 10));
-    CHECK_OUT(1, 0, Exports().QVRGetNonLFNName(f, out, 0));
-    CHECK_OUT(1, 1, Empty(Exports().QVRGetNonLFNName(f, out, 1), out));
-    CHECK(0, Exports().QVRGetNonLFNName(f, nullptr, 10));
-    CHECK(HFILE_ERROR, Exports().QVROpenFile(f, nullptr, OF_READ));
-    CHECK(1, Free(Exports().QVRLoadFile(f, nullptr, nullptr)));
-    CHECK(0, Exports().QVRGetSetFileAttributes(FALSE, f, nullptr));
-    CHECK(1, Exports().QVRGetLFNVolumeInfo("C:\\", nullptr, nullptr, nullptr));
-    CHECK(0, P(Exports().QVRFindFirstFile("*", 0, nullptr)));
-    CHECK(0, Exports().QVRFindNextFile(nullptr, &data));
-    CHECK(0, Exports().QVRFindNextFile(INVALID_HANDLE_VALUE, &data));
-    HANDLE search = Exports().QVRFindFirstFile("*", 0, &data);
-    CHECK(0, Exports().QVRFindNextFile(search, nullptr));
-    CHECK(1, Exports().QVRFindClose(search));
-    CHECK(1, Exports().QVRFindClose(nullptr));
-    CHECK(0, Exports().QVRFindClose(INVALID_HANDLE_VALUE));
-    CHECK(1, Exports().QVRSystemSupportsLFN());
+    CHECK_OUT(1, 0, P(dll.QVRLoadFilePartial(f, bytes(out), 0, 0))); // nothing to read
+    CHECK_OUT(1, 0, dll.QVRGetCurrentDirectory(0, out, 0));
+    CHECK_OUT(1, 1, Empty(dll.QVRGetCurrentDirectory(0, out, 1), out));
+    CHECK(0, dll.QVRGetCurrentDirectory(0, nullptr, 10));
+    CHECK_OUT(1, 0, dll.QVRGetNonLFNName(f, out, 0));
+    CHECK_OUT(1, 1, Empty(dll.QVRGetNonLFNName(f, out, 1), out));
+    CHECK(0, dll.QVRGetNonLFNName(f, nullptr, 10));
+    CHECK(HFILE_ERROR, dll.QVROpenFile(f, nullptr, OF_READ));
+    CHECK(1, Free(dll.QVRLoadFile(f, nullptr, nullptr)));
+    CHECK(0, dll.QVRGetSetFileAttributes(FALSE, f, nullptr));
+    CHECK(1, dll.QVRGetLFNVolumeInfo("C:\\", nullptr, nullptr, nullptr));
+    CHECK(0, P(dll.QVRFindFirstFile("*", 0, nullptr)));
+    CHECK(0, dll.QVRFindNextFile(nullptr, &data));
+    CHECK(0, dll.QVRFindNextFile(INVALID_HANDLE_VALUE, &data));
+    HANDLE search = dll.QVRFindFirstFile("*", 0, &data);
+    CHECK(0, dll.QVRFindNextFile(search, nullptr));
+    CHECK(1, dll.QVRFindClose(search));
+    CHECK(1, dll.QVRFindClose(nullptr));
+    CHECK(0, dll.QVRFindClose(INVALID_HANDLE_VALUE));
+    CHECK(1, dll.QVRSystemSupportsLFN());
     // Last, as it creates every missing level: up to 260 characters a path
     // can have them.
     STRINGS((PerString{2, 2, 0, 2, 2, 2, 2}),
-            Exports().QVRCreateDir(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234)), s));
+            dll.QVRCreateDir(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234)), s));
     EXPECT_EQ(ReadBytes(file), "0123456789");
 }
 
@@ -506,12 +508,12 @@ TEST_F(BadArgumentsTest, Registry) {
     const QVRRegValueProc values = GoOnValue;
     for (HKEY bad : {static_cast<HKEY>(nullptr), closedKey}) {
         SCOPED_TRACE(bad ? "closed key" : "null key");
-        CHECK(ERROR_INVALID_HANDLE, Exports().QVRCreateReg32Key(bad, "x", cls));
-        CHECK(ERROR_INVALID_HANDLE, Exports().QVRSetReg32Value(bad, "x", "n", REG_SZ, text, 2));
-        CHECK(ERROR_INVALID_HANDLE, Exports().QVREnumReg32Keys(bad, "x", 0, keys));
-        CHECK(ERROR_INVALID_HANDLE, Exports().QVREnumReg32Values(bad, "x", 0, values));
-        CHECK(ERROR_INVALID_HANDLE, Exports().QVRDeleteReg32Key(bad, "x"));
-        CHECK(ERROR_INVALID_HANDLE, Exports().QVRDeleteReg32Value(bad, "x", "n"));
+        CHECK(ERROR_INVALID_HANDLE, dll.QVRCreateReg32Key(bad, "x", cls));
+        CHECK(ERROR_INVALID_HANDLE, dll.QVRSetReg32Value(bad, "x", "n", REG_SZ, text, 2));
+        CHECK(ERROR_INVALID_HANDLE, dll.QVREnumReg32Keys(bad, "x", 0, keys));
+        CHECK(ERROR_INVALID_HANDLE, dll.QVREnumReg32Values(bad, "x", 0, values));
+        CHECK(ERROR_INVALID_HANDLE, dll.QVRDeleteReg32Key(bad, "x"));
+        CHECK(ERROR_INVALID_HANDLE, dll.QVRDeleteReg32Value(bad, "x", "n"));
     }
     // Codes for names that are too long differ between systems: these give 0
     // for success and 1 for any failure. A null or empty subkey names the root
@@ -520,36 +522,35 @@ TEST_F(BadArgumentsTest, Registry) {
     const auto failed = [](LONG code) -> Result { return code != ERROR_SUCCESS ? 1 : 0; };
     // The key's code: a refused value write still gives 0.
     STRINGS((PerString{0, 0, 0, 0, 0, 0, 1}),
-            failed(Exports().QVRSetReg32Value(root, "v", s, REG_SZ, text, 2)));
+            failed(dll.QVRSetReg32Value(root, "v", s, REG_SZ, text, 2)));
     // Not found clears the outputs; a refused name leaves them alone.
     STRINGS((PerString{13, 13, 13, 13, 13, 13, 87}), ([&] {
                 DWORD type = 1, size = 1;
                 void* data = &type;
-                const LONG code = Exports().QVRGetReg32Value(root, "empty", s, &type, &data, &size);
+                const LONG code = dll.QVRGetReg32Value(root, "empty", s, &type, &data, &size);
                 return code + 100 * (code == 13 && (type != 0 || size != 0 || data != nullptr));
             }()));
-    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), failed(Exports().QVREnumReg32Keys(root, s, 0, keys)));
-    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}),
-            failed(Exports().QVREnumReg32Values(root, s, 0, values)));
-    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), failed(Exports().QVRDeleteReg32Value(root, s, "n")));
-    STRINGS(Each(1), failed(Exports().QVRDeleteReg32Key(root, s)));
+    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), failed(dll.QVREnumReg32Keys(root, s, 0, keys)));
+    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), failed(dll.QVREnumReg32Values(root, s, 0, values)));
+    STRINGS((PerString{0, 0, 1, 1, 1, 1, 1}), failed(dll.QVRDeleteReg32Value(root, s, "n")));
+    STRINGS(Each(1), failed(dll.QVRDeleteReg32Key(root, s)));
     // Last, as it makes keys the calls above look for.
-    STRINGS((PerString{0, 0, 0, 1, 1, 1, 1}), failed(Exports().QVRCreateReg32Key(root, s, cls)));
+    STRINGS((PerString{0, 0, 0, 1, 1, 1, 1}), failed(dll.QVRCreateReg32Key(root, s, cls)));
     STRINGS(Each(1), ([&] {
                 RegValueSearch search = {"x", nullptr, nullptr, nullptr, 0xFFFF};
-                return Exports().QVRRegEnumValProc(root, REG_SZ, s, nullptr, 65536, &search) +
+                return dll.QVRRegEnumValProc(root, REG_SZ, s, nullptr, 65536, &search) +
                        10 * (search.status != 0xFFFF);
             }()));
-    INTS((PerInt{87, 87, 87, 87}),
-         Exports().QVRSetReg32Value(root, "v", "n", REG_BINARY, nullptr, static_cast<DWORD>(v)));
-    CHECK(87, Exports().QVRGetReg32Value(root, "empty", "n", nullptr, nullptr, nullptr));
-    CHECK(87, Exports().QVREnumReg32Keys(root, nullptr, 0, nullptr));
-    CHECK(87, Exports().QVREnumReg32Values(root, nullptr, 0, nullptr));
-    CHECK(1, Exports().QVRRegEnumValProc(root, REG_SZ, "x", nullptr, 5, nullptr));
+    INTS(EachInt(87),
+         dll.QVRSetReg32Value(root, "v", "n", REG_BINARY, nullptr, static_cast<DWORD>(v)));
+    CHECK(87, dll.QVRGetReg32Value(root, "empty", "n", nullptr, nullptr, nullptr));
+    CHECK(87, dll.QVREnumReg32Keys(root, nullptr, 0, nullptr));
+    CHECK(87, dll.QVREnumReg32Values(root, nullptr, 0, nullptr));
+    CHECK(1, dll.QVRRegEnumValProc(root, REG_SZ, "x", nullptr, 5, nullptr));
     // A search without outputs for the nameless value: found (0, status 0)
     // with a zeroed copy of 65,536 bytes, as no data came.
     RegValueSearch search = {nullptr, nullptr, nullptr, nullptr, 0xFFFF};
-    CHECK(0, Exports().QVRRegEnumValProc(root, REG_SZ, nullptr, nullptr, 65536, &search) +
+    CHECK(0, dll.QVRRegEnumValProc(root, REG_SZ, nullptr, nullptr, 65536, &search) +
                  10 * search.status + 100 * (1 - Free(search.data)));
     RegCloseKey(root);
     EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, base.c_str()), ERROR_SUCCESS);
@@ -561,7 +562,7 @@ TEST_F(BadArgumentsTest, Frame) {
         return CreateWindowExA(0, "STATIC", "qvr", 0, 0, 0, 1, 1, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     };
-    const auto taskEnum = Exports().TaskEnumProc;
+    const auto taskEnum = dll.TaskEnumProc;
     HWND live = window(), destroyed = window();
     ASSERT_TRUE(live != nullptr && destroyed != nullptr);
     DestroyWindow(destroyed);
@@ -570,16 +571,16 @@ TEST_F(BadArgumentsTest, Frame) {
         SCOPED_TRACE(bad == nullptr ? "null" : bad == destroyed ? "destroyed" : "bad");
         DWORD second = 7;
         LONG_PTR cell = 7;
-        Exports().QVRSetHInstbin(bad);
-        CHECK(0, Exports().QVRGetSelectedSize(&second) + 10 * second);
+        dll.QVRSetHInstbin(bad);
+        CHECK(0, dll.QVRGetSelectedSize(&second) + 10 * second);
         CHECK(TRUE, taskEnum(bad, reinterpret_cast<LPARAM>(&cell)) + 10 * (cell != 7));
     }
-    Exports().QVRSetHInstbin(nullptr);
-    CHECK(0, Exports().QVRGetSelectedSize(nullptr));
+    dll.QVRSetHInstbin(nullptr);
+    CHECK(0, dll.QVRGetSelectedSize(nullptr));
     CHECK(FALSE, taskEnum(live, 0)); // stops, stores nowhere
-    CHECK(0, (Exports().SaveFunctions(nullptr, nullptr), 0));
-    CHECK(0, (Exports().RestoreFunctions(nullptr, nullptr),
-              Exports().RestoreFunctions(nullptr, nullptr), P(Exports().InfGetScriptPtr())));
+    CHECK(0, (dll.SaveFunctions(nullptr, nullptr), 0));
+    CHECK(0, (dll.RestoreFunctions(nullptr, nullptr), dll.RestoreFunctions(nullptr, nullptr),
+              P(dll.InfGetScriptPtr())));
     DestroyWindow(live);
     std::cout << "[ bad arguments ] " << Count() << " calls so far in this program\n";
 }

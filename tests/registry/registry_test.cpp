@@ -147,7 +147,6 @@ TEST_F(RegistryTest, WalksSeeEveryEntryWhole) {
                                                                         {"two", "Parent class"}}));
     // A callback returning 0 stops the walk; the result is still 0.
     EXPECT_EQ(walk(false, 1).size(), 1u);
-    EXPECT_EQ(enumValues(HKEY_CURRENT_USER, base.c_str(), 0, nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(enumValues(HKEY_CURRENT_USER, Key("missing").c_str(), 0, RecordValue),
               ERROR_FILE_NOT_FOUND);
 }
