@@ -1,8 +1,7 @@
 # Makes everything that enumerates the exports from the per-subsystem export
 # lists (cmake/export-list.cmake):
-#   OUT       the module-definition file the DLL is linked with. On 32-bit the
-#             internal symbol carries the stdcall decoration without the
-#             underscore (InfInit@4); on 64-bit stdcall is undecorated.
+#   OUT       the module-definition file the DLL is linked with: each exported
+#             name = the linker's name of its function (InfInit@4 on 32-bit).
 #   HEADER    qvr_exports.h: QVR_EXPORTS(X) calls X(Name, ArgumentBytes,
 #             "ExportedName") once per export, for the programs that look
 #             the exports up by name (tests, demo host, benchmark).
@@ -11,25 +10,15 @@
 # cmake -DLISTS=a|b -DIS32=ON|OFF [-DOUT=...] [-DHEADER=...] [-DEXPECTED=...] -P make-def.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/export-list.cmake)
 string(REPLACE "|" ";" export_lists "${LISTS}")
-qvr_read_export_lists(exp ${export_lists})
+qvr_read_export_lists(exp "${IS32}" ${export_lists})
 
 set(def "LIBRARY qvrdll32\nEXPORTS\n")
 string(CONCAT header "/* Generated from src/<subsystem>/exports.list by cmake/make-def.cmake. Every\n"
        " * export of qvrdll32.dll: X(Name, ArgumentBytes, \"ExportedName\"). */\n"
        "#pragma once\n\n#define QVR_EXPORTS(X)")
 set(expected "")
-list(LENGTH exp_NAMES count)
-math(EXPR last "${count} - 1")
-foreach(i RANGE ${last})
-    list(GET exp_NAMES ${i} name)
-    list(GET exp_BYTES ${i} bytes)
-    list(GET exp_EXPORTED ${i} exported)
-    if(IS32)
-        set(internal "${name}@${bytes}")
-    else()
-        set(internal "${name}")
-    endif()
-    string(APPEND def "    \"${exported}\" = ${internal}\n")
+foreach(name bytes exported symbol IN ZIP_LISTS exp_NAMES exp_BYTES exp_EXPORTED exp_SYMBOLS)
+    string(APPEND def "    \"${exported}\" = ${symbol}\n")
     string(APPEND header " \\\n    X(${name}, ${bytes}, \"${exported}\")")
     string(APPEND expected "${exported}\n")
 endforeach()

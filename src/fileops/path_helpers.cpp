@@ -10,10 +10,6 @@ namespace {
 // Non-reentrant: the path being shortened by CreateDirLevels.
 char shortenBuffer[kDirWorkBufferSize];
 
-bool IsSlash(char c) {
-    return c == '\\' || c == '/';
-}
-
 } // namespace
 
 const char* GetStringEnd(const char* s) {
@@ -114,17 +110,17 @@ int IsServerVolumePath(const char* path) {
     if (path == nullptr)
         return 0;
     const char* p = path;
-    while (*p != '\0' && !IsSlash(*p))
+    while (*p != '\0' && !IsPathSeparator(*p))
         ++p;
     if (*p == '\0')
         return 0;
     // The volume name: at least one character, then its ':' before any
     // further separator.
     const char* volume = p + 1;
-    if (*volume == '\0' || IsSlash(*volume) || *volume == ':')
+    if (*volume == '\0' || IsPathSeparator(*volume) || *volume == ':')
         return 0;
     for (const char* q = volume + 1; *q != '\0'; ++q) {
-        if (IsSlash(*q))
+        if (IsPathSeparator(*q))
             return 0;
         if (*q == ':')
             return 1;

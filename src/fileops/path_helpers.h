@@ -20,6 +20,11 @@ constexpr int kPathBufferSize = 264;
 // Size of the module-wide work buffers of directory creation.
 constexpr int kDirWorkBufferSize = 512;
 
+// '\' or '/': either separates the levels of a path.
+inline bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
 // The terminator of `s` (s itself when it is empty); null for null.
 const char* GetStringEnd(const char* s);
 char* GetStringEnd(char* s);

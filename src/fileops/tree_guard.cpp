@@ -1,15 +1,13 @@
 // fileops/tree_guard.cpp
 #include "fileops/tree_guard.h"
 
+#include "util/ascii.h"
+
 #include <cstring>
 
 namespace qvr {
 
 namespace {
-
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
 
 bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -24,7 +22,7 @@ bool Refuse(DWORD error) {
 // characters are stepped over, so every step lands on a character.
 bool OnlySeparatorsAndDots(const char* p) {
     while (*p != '\0') {
-        if (IsSeparator(*p) || (*p == '.' && (p[1] == '\0' || IsSeparator(p[1]))))
+        if (IsPathSeparator(*p) || (*p == '.' && (p[1] == '\0' || IsPathSeparator(p[1]))))
             p = CharNextA(p);
         else
             return false;
@@ -34,7 +32,7 @@ bool OnlySeparatorsAndDots(const char* p) {
 
 // The end of the path component that starts at `p`.
 const char* SkipComponent(const char* p) {
-    while (*p != '\0' && !IsSeparator(*p))
+    while (*p != '\0' && !IsPathSeparator(*p))
         p = CharNextA(p);
     return p;
 }
@@ -47,7 +45,7 @@ bool FoldForCompare(const char* path, char* out) {
     lstrcpyA(out, path);
     CharUpperA(out);
     char* last = GetLastCharPtr(out);
-    while (last != out && IsSeparator(*last)) {
+    while (last != out && IsPathSeparator(*last)) {
         *last = '\0';
         last = CharPrevA(out, last);
     }
@@ -94,9 +92,9 @@ bool IsRootSpelling(const char* path) {
         return false;
     if (IsAsciiLetter(path[0]) && path[1] == ':')
         return OnlySeparatorsAndDots(path + 2);
-    if (!IsSeparator(path[0]))
+    if (!IsPathSeparator(path[0]))
         return false;
-    if (!IsSeparator(path[1]))
+    if (!IsPathSeparator(path[1]))
         return OnlySeparatorsAndDots(path); // the root of the current drive
     // "\\server", "\\server\share": a root when nothing but separators and
     // "." components follow the share's name.
@@ -104,28 +102,27 @@ bool IsRootSpelling(const char* path) {
     const char* p = SkipComponent(server);
     if (p == server)
         return true; // no server name at all
-    while (IsSeparator(*p))
+    while (IsPathSeparator(*p))
         p = CharNextA(p);
     return OnlySeparatorsAndDots(SkipComponent(p));
 }
 
 bool StripDevicePrefix(const char* full, char* plain) {
-    const bool device = IsSeparator(full[0]) && IsSeparator(full[1]) &&
-                        (full[2] == '?' || full[2] == '.') && IsSeparator(full[3]);
+    const bool device = IsPathSeparator(full[0]) && IsPathSeparator(full[1]) &&
+                        (full[2] == '?' || full[2] == '.') && IsPathSeparator(full[3]);
     if (!device) {
         lstrcpynA(plain, full, kResolvedPathSize);
         return true;
     }
     const char* rest = full + 4;
-    if ((rest[0] == 'U' || rest[0] == 'u') && (rest[1] == 'N' || rest[1] == 'n') &&
-        (rest[2] == 'C' || rest[2] == 'c') && IsSeparator(rest[3])) {
+    if (StartsWithNoCaseAscii(rest, "UNC") && IsPathSeparator(rest[3])) {
         // "\\?\UNC\server\share" is "\\server\share": keep one of the two
         // leading separators and the rest after "UNC".
         plain[0] = '\\';
         lstrcpynA(plain + 1, rest + 3, kResolvedPathSize - 1);
         return true;
     }
-    if (IsAsciiLetter(rest[0]) && rest[1] == ':' && (rest[2] == '\0' || IsSeparator(rest[2]))) {
+    if (IsAsciiLetter(rest[0]) && rest[1] == ':' && (rest[2] == '\0' || IsPathSeparator(rest[2]))) {
         lstrcpynA(plain, rest, kResolvedPathSize);
         return true;
     }
@@ -140,7 +137,7 @@ bool PathContains(const char* outer, const char* inner) {
         return true;
     const size_t n = std::strlen(o);
     // The bytes up to n are the same in both, so i[n] starts a character.
-    return n != 0 && std::strncmp(o, i, n) == 0 && (i[n] == '\0' || IsSeparator(i[n]));
+    return n != 0 && std::strncmp(o, i, n) == 0 && (i[n] == '\0' || IsPathSeparator(i[n]));
 }
 
 bool ResolvePath(LPCSTR path, ResolvedPath* resolved) {
